@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+
+// What a test saw of one modal box before it answered it.
+struct SeenBox {
+    QString className;
+    QString title;
+    QString text;
+    Qt::TextFormat textFormat = Qt::AutoText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QSize iconPixmapSize;
+    QStringList buttonTexts;          // in the order the box holds them
+    QMessageBox::StandardButtons buttons;
+    QString defaultButtonText;        // empty when the box has no default button
+    bool answered = false;            // false: nobody expected this box and the driver closed it
+};
+
+// Answers modal widgets from a timer, as a user would: each box that becomes the active modal
+// widget is recorded and answered with the next queued answer. A box that finds no answer in
+// the queue is recorded as unexpected and closed with Escape, so it fails its test (see
+// unexpectedBoxes()) instead of hanging the run.
+class ModalBoxDriver : public QObject
+{
+    Q_OBJECT
+public:
+    using Action = std::function<void(QWidget*)>;
+
+    explicit ModalBoxDriver(QObject* parent = nullptr);
+
+    // Press a standard button of the next QMessageBox.
+    void answer(QMessageBox::StandardButton button);
+    // Send a key to the next modal widget (Qt::Key_Return, Qt::Key_Escape, ...).
+    void answerWithKey(Qt::Key key);
+    // Hand the next modal widget to `action`, which must close it (directly or later).
+    void answerWith(Action action);
+
+    const QList<SeenBox>& seen() const { return m_seen; }
+    QList<SeenBox> unexpectedBoxes() const;
+    int pendingAnswers() const { return m_answers.size(); }
+    // Forgets what was seen and drops queued answers.
+    void reset();
+
+    // Records a message box the way seen() holds it; usable on any QMessageBox.
+    static SeenBox describe(QWidget* modal);
+
+private:
+    void poll();
+
+    QTimer m_timer;
+    QList<Action> m_answers;
+    QList<SeenBox> m_seen;
+};
