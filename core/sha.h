@@ -13,7 +13,9 @@ enum {
     shaBadParam = 4    // SHAversion outside 0..4 (unified interface only)
 };
 
-enum SHAversion { SHA1 = 0, SHA224 = 1, SHA256 = 2, SHA384 = 3, SHA512 = 4 };
+// The fixed underlying type lets callers pass any int, as the unified interface must answer
+// values outside 0..4 too.
+enum SHAversion : int { SHA1 = 0, SHA224 = 1, SHA256 = 2, SHA384 = 3, SHA512 = 4 };
 
 enum {
     SHA1_Message_Block_Size = 64,

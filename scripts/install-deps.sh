@@ -10,7 +10,7 @@ packages=(
   libcurl4-openssl-dev ca-certificates
   libbenchmark-dev
   python3 python3-aiosmtpd openssl
-  xvfb xauth x11-apps imagemagick fonts-noto-cjk
+  xvfb xauth x11-apps imagemagick fonts-noto-cjk xdotool
   icnsutils util-linux
 )
 

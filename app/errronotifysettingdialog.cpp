@@ -1,0 +1,229 @@
+#include "errronotifysettingdialog.h"
+#include "ui_errronotifysettingdialog.h"
+
+#include "apputil.h"
+#include "commanderror.h"
+#include "producttitle.h"
+#include "utf8bytes.h"
+
+#include <QIntValidator>
+#include <QMessageBox>
+#include <QPushButton>
+#include <initializer_list>
+#include <optional>
+
+namespace
+{
+
+const char Context[] = "ErrroNotifySettingDialog";
+const int TextLimit = 256;
+const int PortLimit = 5;
+const char TestMailCode[] = "1234";
+
+QString translated(const char* text)
+{
+    return QCoreApplication::translate(Context, text);
+}
+
+QString productTitle()
+{
+    return QString::fromUtf8(ProductTitle);
+}
+
+// QIntValidator follows the default locale and accepts group separators ("1,000"), which
+// QString::toInt reads as 0. One fixed C locale without separators, used both to rate and to
+// read the text, makes every port that passes the check the number the user typed.
+QIntValidator* makePortValidator(QObject* parent)
+{
+    auto* validator = new QIntValidator(1, 65535, parent);
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    validator->setLocale(locale);
+    return validator;
+}
+
+bool isAcceptablePort(const QLineEdit* field)
+{
+    QString text = field->text();
+    int position = 0;
+    return field->validator()->validate(text, position) == QValidator::Acceptable;
+}
+
+// 0 for a text that is not a whole number.
+int readPort(const QLineEdit* field)
+{
+    return field->validator()->locale().toInt(field->text());
+}
+
+struct FieldProblem {
+    QLineEdit* field;
+    const char* message;
+};
+
+// The first field, in the order of the form, that keeps the settings from being saved.
+std::optional<FieldProblem> findProblem(const Ui_ErrroNotifySettingDialog& ui)
+{
+    if (!ui.checkBox->isChecked())
+        return std::nullopt;
+    if (ui.lineEdit->text().isEmpty())
+        return FieldProblem{ui.lineEdit, QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                                                           "SMTPサーバーを指定してください。")};
+    if (!isAcceptablePort(ui.lineEdit_2))
+        return FieldProblem{ui.lineEdit_2,
+                            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                                              "ポート番号を1から65535の範囲で指定してください。")};
+    if (ui.lineEdit_3->text().isEmpty())
+        return FieldProblem{ui.lineEdit_3,
+                            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                                              "Fromメールアドレスを指定してください。")};
+    if (ui.lineEdit_4->text().isEmpty())
+        return FieldProblem{
+            ui.lineEdit_4,
+            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog", "Toメールアドレスを指定してください。")};
+    if (!ui.checkBox_2->isChecked())
+        return std::nullopt;
+    if (ui.lineEdit_5->text().isEmpty())
+        return FieldProblem{ui.lineEdit_5,
+                            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                                              "SMTP Authユーザー名を指定してください。")};
+    if (ui.lineEdit_6->text().isEmpty())
+        return FieldProblem{ui.lineEdit_6,
+                            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                                              "SMTP Authパスワードを指定してください。")};
+    return std::nullopt;
+}
+
+void showProblem(QWidget* dialog, const FieldProblem& problem)
+{
+    QMessageBox::warning(dialog, productTitle(), translated(problem.message), QMessageBox::Ok,
+                         QMessageBox::NoButton);
+    problem.field->selectAll();
+    problem.field->setFocus(Qt::OtherFocusReason);
+}
+
+ErrorMailSetting readForm(const Ui_ErrroNotifySettingDialog& ui)
+{
+    ErrorMailSetting mail;
+    mail.ErrorMailUse = ui.checkBox->isChecked();
+    mail.ErrorMailServer = ui.lineEdit->text();
+    mail.ErrorMailPort = readPort(ui.lineEdit_2);
+    mail.ErrorMailFrom = ui.lineEdit_3->text();
+    mail.ErrorMailTo = ui.lineEdit_4->text();
+    mail.ErrorMailAuthUse = ui.checkBox_2->isChecked();
+    mail.ErrorMailAuthName = ui.lineEdit_5->text();
+    mail.ErrorMailAuthPass = ui.lineEdit_6->text();
+    return mail;
+}
+
+// Asks whether to send the test mail; No is the default, so a stray Return sends nothing.
+bool wantsTestMail(QWidget* dialog)
+{
+    QMessageBox box(dialog);
+    box.setWindowTitle(productTitle());
+    box.setText(translated("メールの設定を行いました。試験メールを送信しますか？\n"
+                           "[はい]を選択すると、以下の内容の試験メールを送信します。\n"
+                           "メールが受信できるかを確認してください。\n\n"
+                           "Subject: Sorvel Quorvane for Unity execution error\n"
+                           "Sorvel Quorvane for Unity execution error\n"
+                           "Error code : 1234"));
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(translated("はい"));
+    box.button(QMessageBox::No)->setText(translated("いいえ"));
+    box.setIcon(QMessageBox::Information);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void sendTestMail(const ErrorMailSetting& mail)
+{
+    AppUtil::MirrelSendErrorMail(
+        TestMailCode, utf8UpToNul(mail.ErrorMailServer), mail.ErrorMailPort,
+        utf8UpToNul(mail.ErrorMailFrom), utf8UpToNul(mail.ErrorMailTo), mail.ErrorMailAuthUse,
+        utf8UpToNul(mail.ErrorMailAuthName), utf8UpToNul(mail.ErrorMailAuthPass));
+}
+
+// OK: checks the fields, saves them, offers the test mail and closes the dialog. Only the mail
+// fields are ours: the conversion options stay as the file holds them, not as the main window
+// shows them.
+void saveAndOfferTestMail(QDialog* dialog, const Ui_ErrroNotifySettingDialog& ui)
+{
+    Setting setting = AppUtil::loadSetting();
+    if (const std::optional<FieldProblem> problem = findProblem(ui)) {
+        showProblem(dialog, *problem);
+        return;
+    }
+    setting.ErrorMail = readForm(ui);
+    if (!AppUtil::saveSetting(setting)) {
+        QMessageBox::warning(dialog, productTitle(), translated("設定の保存に失敗しました。"),
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
+    if (setting.ErrorMail.ErrorMailUse && wantsTestMail(dialog))
+        sendTestMail(setting.ErrorMail);
+    dialog->accept();
+}
+
+} // namespace
+
+ErrroNotifySettingDialog::ErrroNotifySettingDialog(QWidget* parent)
+    : QDialog(parent), ui(new Ui_ErrroNotifySettingDialog)
+{
+    ui->setupUi(this);
+    setFixedSize(size());
+
+    // The limits go in before the values, so a longer stored text shows cut to the limit.
+    for (QLineEdit* field : {ui->lineEdit, ui->lineEdit_2, ui->lineEdit_3, ui->lineEdit_4,
+                             ui->lineEdit_5, ui->lineEdit_6})
+        field->setMaxLength(field == ui->lineEdit_2 ? PortLimit : TextLimit);
+    ui->lineEdit_2->setValidator(makePortValidator(this));
+
+    const ErrorMailSetting mail = AppUtil::loadSetting().ErrorMail;
+    ui->checkBox->setChecked(mail.ErrorMailUse);
+    ui->lineEdit->setText(mail.ErrorMailServer);
+    ui->lineEdit_2->setText(QString::number(mail.ErrorMailPort, 10));
+    ui->lineEdit_3->setText(mail.ErrorMailFrom);
+    ui->lineEdit_4->setText(mail.ErrorMailTo);
+    ui->checkBox_2->setChecked(mail.ErrorMailAuthUse);
+    ui->lineEdit_5->setText(mail.ErrorMailAuthName);
+    ui->lineEdit_6->setText(mail.ErrorMailAuthPass);
+    enableControl();
+}
+
+ErrroNotifySettingDialog::~ErrroNotifySettingDialog()
+{
+    delete ui;
+}
+
+void ErrroNotifySettingDialog::enableControl()
+{
+    const bool use = ui->checkBox->isChecked();
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             ui->label, ui->lineEdit, ui->label_2, ui->lineEdit_2, ui->label_3, ui->lineEdit_3,
+             ui->label_4, ui->lineEdit_4, ui->checkBox_2})
+        widget->setEnabled(use);
+
+    const bool login = use && ui->checkBox_2->isChecked();
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{ui->lineEdit_5, ui->label_5, ui->lineEdit_6, ui->label_6})
+        widget->setEnabled(login);
+}
+
+void ErrroNotifySettingDialog::on_pushButton_2_clicked()
+{
+    runCommand(this, [this] { saveAndOfferTestMail(this, *ui); });
+}
+
+void ErrroNotifySettingDialog::on_pushButton_clicked()
+{
+    reject();
+}
+
+void ErrroNotifySettingDialog::on_checkBox_2_stateChanged(int)
+{
+    enableControl();
+}
+
+void ErrroNotifySettingDialog::on_checkBox_stateChanged(int)
+{
+    enableControl();
+}
