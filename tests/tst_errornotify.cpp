@@ -1,235 +1,246 @@
+// The mail and the handler run against a libSendMail defined here, in place of the mail library's;
+// each command line runs in a process of its own, this test as a probe of checkSendMail.
 #include "apputil.h"
-#include "convertererror.h"
+#include "libmailer.h"
 #include "modalboxdriver.h"
-#include "recordingmailer.h"
+#include "smtpserver.h"
 #include "tempdocuments.h"
 #include "utility.h"
+#include "xvfbserver.h"
 
 #include <QPushButton>
 #include <QtTest>
 
+Q_DECLARE_METATYPE(ErrorMailSetting)
+
 namespace
 {
-const QString Title = QStringLiteral("Sorvel Quorvane for Unity");
+const QString General = QStringLiteral("Sorvel Quorvane for Unity execution error");
+const ErrorMailSetting Complete{true,  "mail.test", 2525,      "u@unity.test", "dev@unity.test",
+                                false, "ユーザー",  "pässwörd"};
+QList<QStringList> mails; // what each call of libSendMail was given
 
-ErrorMailSetting mailSettings(bool use, const QString& server)
+// libSendMail's arguments but the error text.
+QStringList mail(const ErrorMailSetting& m, const QString& subject, const QString& body)
 {
-    ErrorMailSetting mail;
-    mail.ErrorMailUse = use;
-    mail.ErrorMailServer = server;
-    mail.ErrorMailPort = 2525;
-    mail.ErrorMailFrom = QStringLiteral("unity@example.com");
-    mail.ErrorMailTo = QStringLiteral("開発者@example.com");
-    mail.ErrorMailAuthUse = true;
-    mail.ErrorMailAuthName = QStringLiteral("builder");
-    mail.ErrorMailAuthPass = QStringLiteral("pässwörd");
-    return mail;
+    return QStringList() << m.ErrorMailServer << QString::number(m.ErrorMailPort) << m.ErrorMailFrom
+                         << m.ErrorMailTo << subject << body << QString::number(m.ErrorMailAuthUse)
+                         << m.ErrorMailAuthName << m.ErrorMailAuthPass;
 }
+
+int send(const QString& code, const ErrorMailSetting& m = Complete)
+{
+    return AppUtil::MirrelSendErrorMail(
+        code.toStdString(), m.ErrorMailServer.toStdString(), m.ErrorMailPort,
+        m.ErrorMailFrom.toStdString(), m.ErrorMailTo.toStdString(), m.ErrorMailAuthUse,
+        m.ErrorMailAuthName.toStdString(), m.ErrorMailAuthPass.toStdString());
+}
+
 } // namespace
+
+// Records the call and fails, so that the tests see the result passed back.
+int libSendMail(const std::string& server, int port, const std::string& from, const std::string& to,
+                const std::string& subject, const std::string& body, std::string&, bool useAuth,
+                const std::string& user, const std::string& password)
+{
+    const auto q = &QString::fromStdString;
+    mails.append(mail({true, q(server), port, q(from), q(to), useAuth, q(user), q(password)},
+                      q(subject), q(body)));
+    return -2;
+}
 
 class TestErrorNotify : public QObject
 {
     Q_OBJECT
+    TempDocuments m_documents;
 
 private slots:
-    void init();
-    void cleanup();
+    void init() { mails.clear(); }
 
-    void mailsBeforeShowing_data();
-    void mailsBeforeShowing();
-    void showsBoxForCode_data();
-    void showsBoxForCode();
-    void boxBelongsToParent();
-    void missingKeysShowPlaceholder();
-    void everyRowHasTextsInTheSystemLanguage();
+    void mailGuardAndArguments_data()
+    {
+        QTest::addColumn<ErrorMailSetting>("m");
+        QTest::addColumn<bool>("sent");
+        const auto row = [](const char* name, const ErrorMailSetting& m, bool sent) {
+            QTest::newRow(name) << m << sent;
+        };
+        row("port 0", {true, "s", 0, "f", "t", false, "u", "p"}, false);
+        row("no server", {true, "", 25, "f", "t", false, "u", "p"}, false);
+        row("no sender", {true, "s", 25, "", "t", false, "u", "p"}, false);
+        row("no recipient", {true, "s", 25, "f", "", false, "u", "p"}, false);
+        row("auth off: credentials still passed", {true, "s", -1, "f", "t", false, "ü", "p"}, true);
+        row("auth on with empty credentials", {true, "s", 65535, "f", "t", true, "", ""}, true);
+    }
+    void mailGuardAndArguments()
+    {
+        QFETCH(ErrorMailSetting, m);
+        QFETCH(bool, sent);
+        QCOMPARE(send("1234", m), sent ? -2 : 0);
+        const QStringList testMail = mail(m, General, General + "\r\nError code : 1234");
+        QCOMPARE(mails, sent ? QList<QStringList>{testMail} : QList<QStringList>());
+    }
 
-private:
-    QScopedPointer<TempDocuments> m_documents;
-    QScopedPointer<ModalBoxDriver> m_driver;
+    void mailForCode_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("reading"); // atoi's: 3 and 5 have mails of their own
+        for (const QStringList& row :
+             {QStringList{"  3x", "3"}, {"+5", "5"}, {"-3", "0"}, {"abc", "0"}, {"", "0"}})
+            QTest::addRow("\"%s\" reads %s", qPrintable(row[0]), qPrintable(row[1]))
+                << row[0] << row[1];
+    }
+    // The code's reading selects the mail; the code stands whole at the end of the body.
+    void mailForCode()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, reading);
+        send(reading);
+        send(code);
+        QCOMPARE(mails[0][4] == General, reading == "0");
+        QCOMPARE(mails[1].mid(4, 2),
+                 QStringList({mails[0][4], mails[0][5].chopped(reading.size()) + code}));
+    }
+
+    void notifies_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("mailOn");
+        QTest::addColumn<QMessageBox::Icon>("icon");
+        QTest::addColumn<QString>("text");
+        // Keys without "ErrorNotify" in front and "Heading" or "Detail" behind; no detail: no row.
+        const auto row = [](const char* code, bool mailOn, QMessageBox::Icon icon,
+                            const char* heading, const char* detail = nullptr, bool suffix = true) {
+            const QString text =
+                AppUtil::IDS(QString("ErrorNotify%1Heading").arg(heading)) + "\n\n" +
+                (detail ? AppUtil::IDS(QString("ErrorNotify%1Detail").arg(detail)) : "") +
+                (suffix ? QString("\n(Error code: %1)").arg(code) : "");
+            QTest::addRow("\"%s\"", code) << QString(code) << mailOn << icon << text;
+        };
+        const QMessageBox::Icon warning = QMessageBox::Warning, critical = QMessageBox::Critical;
+        row("1", true, warning, "Settings", "Settings");
+        row("2", false, critical, "OriginalMissing", "OriginalMissing");
+        row(" 3", true, critical, "", "ConvertFailed");
+        row("4", true, critical, "OutOfMemory", "OutOfMemory");
+        row("5", true, warning, "TooLarge", "TooLarge", false);
+        row("6", true, critical, "OriginalFailed", "OriginalFailed");
+        row("7", true, warning, "ImageUnreadable", "ImageUnreadable");
+        row("8", true, critical, "Output", "Output");
+        row("abc", true, critical, "");
+        row("", true, critical, "");
+        row("12:34", false, critical, "");
+    }
+    // The mail, when on, goes with the saved settings and the code as received before the box.
+    void notifies()
+    {
+        QFETCH(QString, code);
+        QFETCH(bool, mailOn);
+        QFETCH(QMessageBox::Icon, icon);
+        QFETCH(QString, text);
+        Setting setting;
+        (setting.ErrorMail = Complete).ErrorMailUse = mailOn;
+        QVERIFY(AppUtil::saveSetting(setting));
+        ModalBoxDriver driver;
+        int mailsWhenShown = -1;
+        driver.answerWith([&mailsWhenShown](QWidget* box) {
+            mailsWhenShown = mails.size();
+            qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
+
+        AppUtil::MirrelNotifyError(nullptr, code);
+
+        QCOMPARE(mailsWhenShown, int(mailOn));
+        QCOMPARE(mails.size(), int(mailOn));
+        send(code);
+        QCOMPARE(mails.first(), mails.last());
+        QCOMPARE(driver.seen().size(), 1);
+        const SeenBox box = driver.seen().first();
+        QCOMPARE(box.title + ": " + box.text, "Sorvel Quorvane for Unity: " + text);
+        QCOMPARE(box.icon, icon);
+        QVERIFY(!box.text.contains("(nullptr)"));
+        const QRegularExpression japanese("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]");
+        QCOMPARE(box.text.contains(japanese), Utility::GetProcessLanguage() == "ja");
+    }
+
+    void missingKeysShowPlaceholder()
+    {
+        // A table that already holds an entry is never loaded, so every key is missing.
+        const QMap<QString, QString> loaded = AppUtil::stringTable;
+        AppUtil::stringTable = {{"OnlyKey", "text"}};
+        ModalBoxDriver driver;
+        driver.answer(QMessageBox::Ok);
+        AppUtil::MirrelNotifyError(nullptr, "3");
+        AppUtil::stringTable = loaded;
+        QCOMPARE(driver.seen().value(0).text, QString("(nullptr)\n\n(nullptr)\n(Error code: 3)"));
+    }
+
+    void recognisesCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("commandLine"); // the program path first
+        QTest::addColumn<QString>("report");
+        const auto row = [](const char* name, const QStringList& commandLine, const char* report) {
+            QTest::newRow(name) << commandLine << QString(report);
+        };
+        const QString mail = "/SendMail";
+        row("switch alone", {"", mail}, "0 1 0");
+        row("code alone", {"", "/ErrorCode:3"}, "0 1 0");
+        row("code first, others around", {"", "x", "/ErrorCode:4", "/y", mail},
+            "1 0 1 (Error code: 4)");
+        row("switch in lower case", {"", "/sendmail", "/ErrorCode:3"}, "0 1 0");
+        row("longer switch", {"", "/SendMails", "/ErrorCode:3"}, "0 1 0");
+        row("prefix in lower case", {"", mail, "/errorcode:3"}, "0 1 0");
+        row("no colon", {"", mail, "/ErrorCode3"}, "0 1 0");
+        row("empty code", {"", mail, "/ErrorCode:"}, "1 0 1 (Error code: )");
+        row("cut at a colon", {"", mail, "/ErrorCode:12:34"}, "1 0 1 (Error code: 12)");
+        row("later code wins", {"", mail, "/ErrorCode:1", "/ErrorCode:2"}, "1 0 1 (Error code: 2)");
+        row("program path not read", {mail, "/ErrorCode:3"}, "0 1 0");
+    }
+    void recognisesCommandLine()
+    {
+        QFETCH(QStringList, commandLine);
+        QFETCH(QString, report);
+        const QString run = "export QUORVANE_SENDMAIL_PROBE=1; exec -a \"$0\" \"$@\"";
+        QProcess probe;
+        commandLine.insert(1, QCoreApplication::applicationFilePath());
+        probe.start("/bin/bash", QStringList{"-c", run} + commandLine);
+        probe.waitForFinished(20000);
+        QCOMPARE(QString::fromUtf8(probe.readAllStandardOutput()).trimmed(), report);
+    }
+
+    // As the converter starts it: the mail arrives, the box shows and Return closes it.
+    void executableNotifies()
+    {
+        SmtpServer server;
+        Setting setting;
+        (setting.ErrorMail = Complete).ErrorMailServer = "127.0.0.1";
+        setting.ErrorMail.ErrorMailPort = server.port();
+        QVERIFY(AppUtil::saveSetting(setting));
+        XvfbServer display;
+        QVERIFY(display.start());
+        QProcess quorvane;
+        quorvane.setProcessEnvironment(display.environment());
+        quorvane.start(QUORVANE_EXECUTABLE, {"/SendMail", "/ErrorCode:3"});
+        display.runClient("xdotool", {"search", "--sync", "--name", "^Sorvel", "windowfocus"});
+        display.runClient("xdotool", QStringList{"key", "Return"});
+        QVERIFY2(quorvane.waitForFinished(20000), "no box that Return closes");
+        QCOMPARE(quorvane.exitCode(), 0);
+        QCOMPARE(server.messages().size(), 1);
+        QVERIFY(server.messages()[0].body.trimmed().endsWith("Error code : 3"));
+    }
 };
 
-void TestErrorNotify::init()
+int main(int argc, char** argv)
 {
-    m_documents.reset(new TempDocuments);
-    QVERIFY(m_documents->isValid());
-    m_driver.reset(new ModalBoxDriver);
-    MailRecorder::reset();
-}
-
-void TestErrorNotify::cleanup()
-{
-    QVERIFY(m_driver->unexpectedBoxes().isEmpty());
-    m_driver.reset();
-    m_documents.reset();
-}
-
-void TestErrorNotify::mailsBeforeShowing_data()
-{
-    QTest::addColumn<bool>("settingsFile");
-    QTest::addColumn<bool>("use");
-    QTest::addColumn<QString>("server");
-    QTest::addColumn<bool>("mailSent");
-
-    QTest::newRow("no settings file") << false << false << "" << false;
-    QTest::newRow("mail off") << true << false << "smtp.example.com" << false;
-    QTest::newRow("mail on") << true << true << "smtp.example.com" << true;
-    QTest::newRow("mail on, no server") << true << true << "" << false;
-}
-
-void TestErrorNotify::mailsBeforeShowing()
-{
-    QFETCH(bool, settingsFile);
-    QFETCH(bool, use);
-    QFETCH(QString, server);
-    QFETCH(bool, mailSent);
-    if (settingsFile) {
-        Setting setting;
-        setting.ErrorMail = mailSettings(use, server);
-        QVERIFY(AppUtil::saveSetting(setting));
+    QApplication application(argc, argv);
+    if (!qEnvironmentVariableIsSet("QUORVANE_SENDMAIL_PROBE")) {
+        TestErrorNotify test;
+        return QTest::qExec(&test, argc, argv);
     }
-    std::size_t mailsWhenShown = 99;
-    m_driver->answerWith([&mailsWhenShown](QWidget* box) {
-        mailsWhenShown = MailRecorder::calls().size();
-        qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
-    });
-
-    AppUtil::MirrelNotifyError(nullptr, QStringLiteral(" 3"));
-
-    QCOMPARE(m_driver->seen().size(), 1);
-    const std::size_t expected = mailSent ? 1 : 0;
-    QCOMPARE(mailsWhenShown, expected);
-    QCOMPARE(MailRecorder::calls().size(), expected);
-    if (mailSent) {
-        const RecordedMail& mail = MailRecorder::calls().front();
-        QCOMPARE(mail.server, server.toStdString());
-        QCOMPARE(mail.port, 2525);
-        QCOMPARE(mail.from, std::string("unity@example.com"));
-        QCOMPARE(QString::fromStdString(mail.to), QStringLiteral("開発者@example.com"));
-        QVERIFY(mail.useAuth);
-        QCOMPARE(mail.user, std::string("builder"));
-        QCOMPARE(QString::fromStdString(mail.password), QStringLiteral("pässwörd"));
-        // The code goes to the mail as received, blank included.
-        const std::string tail = "\r\nError code :  3";
-        QVERIFY(mail.body.size() > tail.size());
-        QCOMPARE(mail.body.substr(mail.body.size() - tail.size()), tail);
-    }
+    // The probe reports "<notified> <exit code> <boxes> <last line of the box>".
+    ModalBoxDriver driver;
+    driver.answer(QMessageBox::Ok);
+    int exitCode = 7;
+    const bool notified = AppUtil::checkSendMail(nullptr, exitCode);
+    QTextStream(stdout) << int(notified) << ' ' << exitCode << ' ' << driver.seen().size() << ' '
+                        << driver.seen().value(0).text.section('\n', -1);
 }
-
-void TestErrorNotify::showsBoxForCode_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QMessageBox::Icon>("icon");
-    QTest::addColumn<QString>("headingKey");
-    QTest::addColumn<QString>("detailKey"); // empty: a code without a row
-    QTest::addColumn<QString>("suffix");
-
-    const QMessageBox::Icon critical = QMessageBox::Critical;
-    const QMessageBox::Icon warning = QMessageBox::Warning;
-    QTest::newRow("converter failure") << "3" << critical << "ErrorNotifyHeading"
-                                       << "ErrorNotifyConvertFailedDetail"
-                                       << "\n(Error code: 3)";
-    QTest::newRow("blanks around the code") << " 3 " << critical << "ErrorNotifyHeading"
-                                            << "ErrorNotifyConvertFailedDetail"
-                                            << "\n(Error code:  3 )";
-    QTest::newRow("settings unreadable") << "1" << warning << "ErrorNotifySettingsHeading"
-                                         << "ErrorNotifySettingsDetail"
-                                         << "\n(Error code: 1)";
-    QTest::newRow("original tool missing") << "2" << critical << "ErrorNotifyOriginalMissingHeading"
-                                           << "ErrorNotifyOriginalMissingDetail"
-                                           << "\n(Error code: 2)";
-    QTest::newRow("out of memory") << "4" << critical << "ErrorNotifyOutOfMemoryHeading"
-                                   << "ErrorNotifyOutOfMemoryDetail"
-                                   << "\n(Error code: 4)";
-    QTest::newRow("larger than the limit, no suffix")
-        << "5" << warning << "ErrorNotifyTooLargeHeading"
-        << "ErrorNotifyTooLargeDetail"
-        << "";
-    QTest::newRow("letters") << "abc" << critical << "ErrorNotifyHeading"
-                             << ""
-                             << "\n(Error code: abc)";
-    QTest::newRow("empty") << "" << critical << "ErrorNotifyHeading"
-                           << ""
-                           << "\n(Error code: )";
-    QTest::newRow("colon inside") << "12:34" << critical << "ErrorNotifyHeading"
-                                  << ""
-                                  << "\n(Error code: 12:34)";
-    QTest::newRow("trailing letter") << "3x" << critical << "ErrorNotifyHeading"
-                                     << ""
-                                     << "\n(Error code: 3x)";
-    QTest::newRow("unknown code") << "99" << critical << "ErrorNotifyHeading"
-                                  << ""
-                                  << "\n(Error code: 99)";
-}
-
-void TestErrorNotify::showsBoxForCode()
-{
-    QFETCH(QString, code);
-    QFETCH(QMessageBox::Icon, icon);
-    QFETCH(QString, headingKey);
-    QFETCH(QString, detailKey);
-    QFETCH(QString, suffix);
-    m_driver->answer(QMessageBox::Ok);
-
-    AppUtil::MirrelNotifyError(nullptr, code);
-
-    QCOMPARE(m_driver->seen().size(), 1);
-    const SeenBox& box = m_driver->seen().front();
-    const QString detail = detailKey.isEmpty() ? QString() : AppUtil::IDS(detailKey);
-    QCOMPARE(box.text, AppUtil::IDS(headingKey) + "\n\n" + detail + suffix);
-    QCOMPARE(box.icon, icon);
-    QCOMPARE(box.title, Title);
-    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QVERIFY(!box.text.contains(QLatin1String("(nullptr)")));
-}
-
-void TestErrorNotify::boxBelongsToParent()
-{
-    QWidget parent;
-    QWidget* boxParent = nullptr;
-    m_driver->answerWith([&boxParent](QWidget* box) {
-        boxParent = box->parentWidget();
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-
-    AppUtil::MirrelNotifyError(&parent, QStringLiteral("3"));
-
-    QCOMPARE(boxParent, &parent);
-}
-
-void TestErrorNotify::missingKeysShowPlaceholder()
-{
-    // A table that already holds an entry is never loaded, so every notification key is missing.
-    const QMap<QString, QString> loaded = AppUtil::stringTable;
-    AppUtil::stringTable = {{QStringLiteral("OnlyKey"), QStringLiteral("text")}};
-    m_driver->answer(QMessageBox::Ok);
-    m_driver->answer(QMessageBox::Ok);
-
-    AppUtil::MirrelNotifyError(nullptr, QStringLiteral("3"));
-    AppUtil::MirrelNotifyError(nullptr, QStringLiteral("abc"));
-    AppUtil::stringTable = loaded;
-
-    QCOMPARE(m_driver->seen().size(), 2);
-    QCOMPARE(m_driver->seen().at(0).text,
-             QStringLiteral("(nullptr)\n\n(nullptr)\n(Error code: 3)"));
-    QCOMPARE(m_driver->seen().at(1).text, QStringLiteral("(nullptr)\n\n\n(Error code: abc)"));
-}
-
-void TestErrorNotify::everyRowHasTextsInTheSystemLanguage()
-{
-    const bool japanese = Utility::GetProcessLanguage() == "ja";
-    const QRegularExpression japaneseText(
-        QStringLiteral("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]"));
-    for (int code = ErrorSettingsUnreadable; code <= ErrorOutputNotWritten; ++code) {
-        m_driver->answer(QMessageBox::Ok);
-        AppUtil::MirrelNotifyError(nullptr, QString::number(code));
-        const QString text = m_driver->seen().last().text;
-        const QStringList parts = text.split(QStringLiteral("\n\n"));
-        QVERIFY2(parts.size() == 2 && !parts.at(0).isEmpty() && !parts.at(1).isEmpty(),
-                 qPrintable(text));
-        QVERIFY2(!text.contains(QLatin1String("(nullptr)")), qPrintable(text));
-        QVERIFY2(text.contains(japaneseText) == japanese, qPrintable(text));
-    }
-}
-
-QTEST_MAIN(TestErrorNotify)
 #include "tst_errornotify.moc"

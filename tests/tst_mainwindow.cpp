@@ -1,381 +1,264 @@
-// The main window from start-up to the installer commands: what it writes at start, how it shows
-// the converter's state, and what install and uninstall do for every state of the bundle.
+// The main window against a temporary Documents folder and a fake Unity bundle.
 
 #include "apputil.h"
+#include "fakeunitybundle.h"
 #include "mainwindow.h"
-#include "mainwindowfixture.h"
 #include "modalboxdriver.h"
 #include "mylabelicon.h"
-#include "producttitle.h"
+#include "tempdocuments.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
-#include <QFontMetrics>
-#include <QGroupBox>
+#include <QDir>
 #include <QLabel>
-#include <QPushButton>
+#include <QMenuBar>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QTest>
-#include <memory>
 
 namespace
 {
 
-const QString Title = QString::fromUtf8(ProductTitle);
-const QString NotInstalledLine = QStringLiteral("Quorvaneが組み込まれていません");
-const QString InstalledLine = QStringLiteral("Quorvaneが組み込まれています");
-const QString InstalledBox = QStringLiteral("UnityへQuorvaneを組み込みました。");
-const QString UninstalledBox = QStringLiteral("UnityからQuorvaneを取り外しました。");
+// What a test puts into the bundle's Tools folder; each gives one state of the installer.
+enum class State { Missing, Installed, Unity, NoOriginal, Other, ShortRead, Loop };
 
-QLabel* stateText(QWidget* window)
+// Empties the Tools folder and fills it for `state`; false when the file system refused.
+bool setState(const FakeUnityBundle& bundle, State state)
 {
-    return child<MyLabelIcon>(window, "widget")->textLabel;
+    QDir(bundle.toolsFolder()).removeRecursively();
+    QDir().mkpath(bundle.toolsFolder());
+    const QString org = bundle.originalPath();
+    if (state == State::Installed || state == State::NoOriginal)
+        return bundle.makeInstalled(state == State::Installed);
+    if (state == State::ShortRead) // sysfs reports one page for this file but gives a few bytes
+        return QFile::link(QStringLiteral("/sys/devices/system/cpu/online"), bundle.toolPath());
+    // Loop: a PVRTexTool_org whose status query fails with ELOOP.
+    return state == State::Missing ||
+           (state == State::Other
+                ? bundle.writeTool("#!/bin/sh\n")
+                : bundle.makeUnityTool() && (state == State::Unity || QFile::link(org, org)));
 }
 
-QImage stateIcon(QWidget* window)
+// Puts `bundle` in `state` and saves `setting` pointed at it; false when either failed.
+bool store(const FakeUnityBundle& bundle, State state, Setting& setting)
 {
-    return child<MyLabelIcon>(window, "widget")->iconLabel->pixmap(Qt::ReturnByValue).toImage();
+    setting.UnityPath = bundle.unityPath();
+    return setState(bundle, state) && AppUtil::saveSetting(setting);
 }
 
-// The standard icon as the state line draws it: one text line high.
-QImage standardStateIcon(QWidget* window, QStyle::StandardPixmap which)
+// The fields of the six check boxes, in the boxes' creation order, from the bits of `ticks`.
+void setTicks(Setting& s, int ticks)
 {
-    const int side = QFontMetrics(stateText(window)->font()).height();
-    return window->style()->standardIcon(which).pixmap(side, side).toImage();
+    bool* const fields[] = {&s.Enabled,   &s.pvrtcfast, &s.pvrtcnormal,
+                            &s.pvrtcbest, &s.Only32bit, &s.UseDebugConvert};
+    for (int i = 0; i < 6; ++i)
+        *fields[i] = ticks & 1 << i;
 }
 
 } // namespace
+Q_DECLARE_METATYPE(State)
 
 class TestMainWindow : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void firstStartWritesSettings();
-    void everyStartRewritesSettings();
-    void sizeIndexRule_data();
-    void sizeIndexRule();
-    void stateLine_data();
-    void stateLine();
-    void enablingFollowsCheckBox();
-    void decisionTable_data();
-    void decisionTable();
-    void confirmation_data();
-    void confirmation();
+    void form();
+    void session_data();
+    void session();
+    void installerCommands_data();
+    void installerCommands();
 };
 
-void TestMainWindow::firstStartWritesSettings()
+void TestMainWindow::form()
 {
-    MainWindowFixture fixture;
-    QVERIFY(!QFile::exists(fixture.documents.settingsFile()));
-
+    TempDocuments documents;
     MainWindow window;
-
-    QVERIFY(QFile::exists(fixture.documents.settingsFile()));
-    Setting expected;
-    expected.ConfigPath = bundleOfApplication();
-    QCOMPARE(describe(AppUtil::loadSetting()), describe(expected));
-    QCOMPARE(window.windowTitle(), Title);
-    const Qt::WindowFlags flags = window.windowFlags();
-    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint) && flags.testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(window.minimumSize(), QSize(478, 429));
-    QCOMPARE(window.maximumSize(), QSize(478, 429));
-}
-
-void TestMainWindow::everyStartRewritesSettings()
-{
-    MainWindowFixture fixture;
-    QVERIFY(fixture.documents.writeSettingsFile(
-        "<?xml version=\"1.0\"?>\n<MirrelSetting>\n"
-        "    <UnityPath>" +
-        fixture.bundle.unityPath().toUtf8() +
-        "</UnityPath>\n"
-        "    <Enabled>1</Enabled>\n    <pvrtcfast>1</pvrtcfast>\n"
-        "    <ConfigPath>/Applications/Old Copy.app</ConfigPath>\n"
-        "    <SomebodyElses>kept nowhere</SomebodyElses>\n</MirrelSetting>\n"));
-
-    {
-        MainWindow window;
-        QVERIFY(child<QCheckBox>(&window, "checkBox")->isChecked());
-        QVERIFY(child<QCheckBox>(&window, "checkBox_4")->isChecked());
-        QVERIFY(!child<QCheckBox>(&window, "checkBox_5")->isChecked());
-        QVERIFY(child<QCheckBox>(&window, "checkBox_6")->isChecked());
-        QVERIFY(child<QCheckBox>(&window, "checkBox_2")->isChecked());
-        QVERIFY(!child<QCheckBox>(&window, "checkBox_3")->isChecked());
+    const int hints = Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint;
+    QCOMPARE(int(window.windowFlags()) & (hints | Qt::WindowMinMaxButtonsHint), hints);
+    QVERIFY(window.minimumSize() == QSize(478, 429) && window.maximumSize() == QSize(478, 429));
+    QVERIFY(window.menuBar()->actions().isEmpty());
+    const std::tuple<const char*, const char*, QRect> widgets[] = {
+        {"groupBox_2", "groupBox", {20, 30, 381, 61}},
+        {"checkBox_6", "groupBox_2", {240, 30, 86, 22}},
+        {"widget", "centralWidget", {20, 280, 301, 16}}};
+    for (const auto& [name, parent, geometry] : widgets) {
+        const QWidget* widget = window.findChild<QWidget*>(name);
+        QVERIFY2(widget && widget->parentWidget()->objectName() == parent, name);
+        QCOMPARE(widget->geometry(), geometry);
     }
-    const QByteArray rewritten = fixture.documents.readSettingsFile();
-    QCOMPARE(rewritten.count('\n'), 24);
-    QVERIFY(!rewritten.contains("SomebodyElses"));
-    QVERIFY(rewritten.contains("<ConfigPath>" + bundleOfApplication().toUtf8() + "</ConfigPath>"));
-    QVERIFY(rewritten.contains("<Enabled>1</Enabled>"));
-
-    // Nothing to change: the file is written all the same.
-    const QDateTime past = QDateTime::currentDateTime().addDays(-1);
-    QFile file(fixture.documents.settingsFile());
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(past, QFileDevice::FileModificationTime));
-    file.close();
-    MainWindow again;
-    QCOMPARE(fixture.documents.readSettingsFile(), rewritten);
-    QVERIFY(QFileInfo(file.fileName()).lastModified() > past.addSecs(60));
 }
 
-void TestMainWindow::sizeIndexRule_data()
+void TestMainWindow::session_data()
 {
+    QTest::addColumn<State>("state"); // Missing: no settings.xml yet
     QTest::addColumn<int>("limit");
-    QTest::addColumn<QString>("item");
-
-    QTest::newRow("512") << 512 << "512 x 512";
-    QTest::newRow("1024") << 1024 << "1024 x 1024";
-    QTest::newRow("2048") << 2048 << "2048 x 2048";
-    QTest::newRow("4096") << 4096 << "4096 x 4096";
-    QTest::newRow("1000, between items") << 1000 << "1024 x 1024";
-    QTest::newRow("8192, above the largest") << 8192 << "1024 x 1024";
-    QTest::newRow("0, no number in the file") << 0 << "1024 x 1024";
-    QTest::newRow("-512") << -512 << "1024 x 1024";
+    QTest::addColumn<int>("shown"); // the size the window offers
+    QTest::addColumn<int>("ticks"); // one bit a box, ticked before OK; the file has the opposite
+    QTest::addColumn<int>("index"); // chosen before OK
+    QTest::addColumn<int>("saved"); // 0: settings.xml can't be written
+    QTest::newRow("first start") << State::Missing << 1024 << 1024 << 0b100111 << 0 << 512;
+    QTest::newRow("512, no original") << State::NoOriginal << 512 << 512 << 0b010101 << 3 << 4096;
+    QTest::newRow("1000, Unity's tool") << State::Unity << 1000 << 1024 << 0b100110 << -1 << 1024;
+    QTest::newRow("2048, installed") << State::Installed << 2048 << 2048 << 0b111000 << 2 << 2048;
+    QTest::newRow("4096, turned off") << State::Installed << 4096 << 4096 << 0b001011 << 1 << 1024;
+    QTest::newRow("8192, save fails") << State::Installed << 8192 << 1024 << 0b010110 << 1 << 0;
 }
 
-void TestMainWindow::sizeIndexRule()
+void TestMainWindow::session()
 {
+    QFETCH(State, state);
     QFETCH(int, limit);
-    QFETCH(QString, item);
-    MainWindowFixture fixture;
+    QFETCH(int, shown);
+    QFETCH(int, ticks);
+    QFETCH(int, index);
+    QFETCH(int, saved);
+    TempDocuments documents;
+    FakeUnityBundle bundle;
     Setting setting;
+    setTicks(setting, ~ticks);
     setting.LimitImageSize = limit;
-    QVERIFY(fixture.storeSettings(setting));
+    QVERIFY(state == State::Missing || store(bundle, state, setting));
 
-    MainWindow window;
-
-    auto* sizes = child<QComboBox>(&window, "comboBox");
-    QCOMPARE(sizes->count(), 4);
-    QCOMPARE(sizes->currentText(), item);
-    QCOMPARE(AppUtil::loadSetting().LimitImageSize, limit); // shown, not yet changed
-}
-
-void TestMainWindow::stateLine_data()
-{
-    QTest::addColumn<BundleState>("state");
-    QTest::addColumn<bool>("enabledSetting");
-    QTest::addColumn<bool>("installed");
-    QTest::addColumn<bool>("optionsEnabled");
-
-    QTest::newRow("no tool") << BundleState::ToolMissing << true << false << false;
-    QTest::newRow("Unity's tool") << BundleState::NotInstalled << true << false << false;
-    QTest::newRow("installed, enabled") << BundleState::Installed << true << true << true;
-    QTest::newRow("installed, switched off") << BundleState::Installed << false << true << false;
-    QTest::newRow("original missing") << BundleState::OriginalMissing << true << false << false;
-    QTest::newRow("other tool") << BundleState::OtherTool << true << false << false;
-    QTest::newRow("short read") << BundleState::ReadError << true << false << false;
-}
-
-void TestMainWindow::stateLine()
-{
-    QFETCH(BundleState, state);
-    QFETCH(bool, enabledSetting);
-    QFETCH(bool, installed);
-    QFETCH(bool, optionsEnabled);
-    MainWindowFixture fixture;
-    QVERIFY(setBundleState(fixture.bundle, state));
-    Setting setting;
-    setting.Enabled = enabledSetting;
-    QVERIFY(fixture.storeSettings(setting));
-
-    MainWindow window;
-
-    QCOMPARE(child<QCheckBox>(&window, "checkBox")->isEnabled(), installed);
-    QCOMPARE(child<QGroupBox>(&window, "groupBox")->isEnabled(), optionsEnabled);
-    QCOMPARE(child<QPushButton>(&window, "pushButton")->isEnabled(), optionsEnabled);
-    QCOMPARE(child<QPushButton>(&window, "pushButton_2")->isEnabled(), !installed);
-    QCOMPARE(child<QPushButton>(&window, "pushButton_3")->isEnabled(), installed);
-    for (const char* alwaysEnabled : {"pushButton_5", "pushButton_6", "pushButton_7"})
-        QVERIFY(child<QPushButton>(&window, alwaysEnabled)->isEnabled());
-
-    QLabel* text = stateText(&window);
-    QCOMPARE(text->text(), installed ? InstalledLine : NotInstalledLine);
-    QCOMPARE(text->styleSheet(), installed ? QStringLiteral("font-weight: bold; color: cyan")
-                                           : QStringLiteral("font-weight: bold; color: red"));
-    const QImage icon = stateIcon(&window);
-    QVERIFY(!icon.isNull());
-    QCOMPARE(icon, standardStateIcon(&window, installed ? QStyle::SP_DialogApplyButton
-                                                        : QStyle::SP_MessageBoxWarning));
-}
-
-void TestMainWindow::enablingFollowsCheckBox()
-{
-    MainWindowFixture fixture;
-    QVERIFY(setBundleState(fixture.bundle, BundleState::Installed));
-    QVERIFY(fixture.storeSettings());
     MainWindow window;
     window.show();
-    auto* enable = child<QCheckBox>(&window, "checkBox");
-    auto* options = child<QGroupBox>(&window, "groupBox");
-    auto* notification = child<QPushButton>(&window, "pushButton");
-    QVERIFY(enable->isEnabled());
-    QVERIFY(!options->isEnabled());
-    QVERIFY(!notification->isEnabled());
 
-    enable->click();
-    QVERIFY(options->isEnabled());
-    QVERIFY(notification->isEnabled());
+    // The start saves the record with this application's bundle as ConfigPath, and shows it.
+    const QByteArray written = documents.readSettingsFile();
+    setting.ConfigPath = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../..");
+    QVERIFY(AppUtil::saveSetting(setting));
+    QCOMPARE(written, documents.readSettingsFile());
+    QCOMPARE(window.findChild<QComboBox*>()->currentText(), QString("%1 x %1").arg(shown));
+    const QList<QCheckBox*> boxes = window.findChildren<QCheckBox*>();
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(boxes[i]->isChecked(), !(ticks & 1 << i));
+    const bool on = state == State::Installed;
+    const bool enabled = !(ticks & 1);
+    const std::pair<const char*, bool> controls[] = {
+        {"checkBox", on}, {"groupBox", on && enabled}, {"pushButton_2", !on}, {"pushButton_3", on}};
+    for (const auto& [name, isEnabled] : controls)
+        QVERIFY2(window.findChild<QWidget*>(name)->isEnabled() == isEnabled, name);
+    MyLabelIcon* line = window.findChild<MyLabelIcon*>("widget");
+    QCOMPARE(line->textLabel->text(), on ? QStringLiteral("Quorvaneが組み込まれています")
+                                         : QStringLiteral("Quorvaneが組み込まれていません"));
+    QCOMPARE(line->textLabel->styleSheet(),
+             QStringLiteral("font-weight: bold; color: ") + (on ? "cyan" : "red"));
+    const QIcon icon = window.style()->standardIcon(on ? QStyle::SP_DialogApplyButton
+                                                       : QStyle::SP_MessageBoxWarning);
+    line->setIcon(nullptr); // changes nothing
+    QCOMPARE(line->iconLabel->pixmap(Qt::ReturnByValue).toImage(),
+             icon.pixmap(QFontMetrics(line->textLabel->font()).height()).toImage());
+    // The check box switches the options at once; only OK writes.
+    boxes[0]->click();
+    QCOMPARE(window.findChild<QWidget*>("groupBox")->isEnabled(), on && !enabled);
+    // The next start writes the file even with nothing to change.
+    QVERIFY(documents.writeSettingsFile(written + "<!-- not ours -->\n"));
+    MainWindow again;
+    QCOMPARE(documents.readSettingsFile(), written);
 
-    enable->click();
-    QVERIFY(!options->isEnabled());
-    QVERIFY(!notification->isEnabled());
-    QCOMPARE(AppUtil::loadSetting().Enabled, false); // only OK writes
-}
-
-void TestMainWindow::decisionTable_data()
-{
-    QTest::addColumn<BundleState>("shownState"); // when the window last refreshed
-    QTest::addColumn<BundleState>("state");      // when the command runs
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("ran");
-    QTest::addColumn<QString>("box"); // %1: the tool path
-    QTest::addColumn<BundleState>("after");
-
-    const int install = MainWindow::ModeInstall;
-    const int uninstall = MainWindow::ModeUninstall;
-    const QString notFound = QStringLiteral(
-        "PVRTexToolが見つかりません。Unityが正常にインストールされているか確認してください。\n%1");
-    const QString originalMissing = QStringLiteral(
-        "Quorvaneはすでに組み込まれていますが、オリジナルのPVRTexToolが見つかりません。");
-    const QString otherTool =
-        QStringLiteral("他のPVRTexTool置き換えツールがすでに組み込まれています。");
-    const QString readError = QStringLiteral("確認中にエラーが発生しました。\n%1");
-    const QString notInstalled = QStringLiteral("Quorvaneは組み込まれていません。");
-    using S = BundleState;
-
-    QTest::newRow("no tool, install")
-        << S::ToolMissing << S::ToolMissing << install << false << notFound << S::ToolMissing;
-    QTest::newRow("no tool, uninstall")
-        << S::ToolMissing << S::ToolMissing << uninstall << false << notFound << S::ToolMissing;
-    QTest::newRow("Unity's tool, install")
-        << S::NotInstalled << S::NotInstalled << install << true << InstalledBox << S::Installed;
-    QTest::newRow("Unity's tool, uninstall") << S::NotInstalled << S::NotInstalled << uninstall
-                                             << false << notInstalled << S::NotInstalled;
-    QTest::newRow("installed, install")
-        << S::Installed << S::Installed << install << false << InstalledBox << S::Installed;
-    QTest::newRow("installed, uninstall")
-        << S::Installed << S::Installed << uninstall << true << UninstalledBox << S::NotInstalled;
-    QTest::newRow("original missing, install")
-        << S::OriginalMissing << S::OriginalMissing << install << false << originalMissing
-        << S::OriginalMissing;
-    QTest::newRow("original missing, uninstall")
-        << S::OriginalMissing << S::OriginalMissing << uninstall << false << originalMissing
-        << S::OriginalMissing;
-    QTest::newRow("other tool, install")
-        << S::OtherTool << S::OtherTool << install << false << otherTool << S::OtherTool;
-    QTest::newRow("other tool, uninstall")
-        << S::OtherTool << S::OtherTool << uninstall << false << otherTool << S::OtherTool;
-    QTest::newRow("short read, install")
-        << S::ReadError << S::ReadError << install << false << readError << S::ReadError;
-    QTest::newRow("short read, uninstall")
-        << S::ReadError << S::ReadError << uninstall << false << readError << S::ReadError;
-    // The bundle changed behind the window: the button still offered is answered by a box.
-    QTest::newRow("installed since the refresh, install")
-        << S::NotInstalled << S::Installed << install << false << InstalledBox << S::Installed;
-    QTest::newRow("Unity's tool since the refresh, uninstall")
-        << S::Installed << S::NotInstalled << uninstall << false << notInstalled << S::NotInstalled;
-}
-
-void TestMainWindow::decisionTable()
-{
-    QFETCH(BundleState, shownState);
-    QFETCH(BundleState, state);
-    QFETCH(int, mode);
-    QFETCH(bool, ran);
-    QFETCH(QString, box);
-    QFETCH(BundleState, after);
-    MainWindowFixture fixture;
-    QVERIFY(setBundleState(fixture.bundle, shownState));
-    QVERIFY(fixture.storeSettings());
-    MainWindow window;
-    const char* button = mode == MainWindow::ModeInstall ? "pushButton_2" : "pushButton_3";
-    if (shownState != state) {
-        QVERIFY(child<QPushButton>(&window, button)->isEnabled());
-        QVERIFY(setBundleState(fixture.bundle, state));
-    }
-    const QString lineBefore = stateText(&window)->text();
+    // OK saves the seven options shown and keeps what the notification dialog saved meanwhile.
+    for (int i = 0; i < 6; ++i)
+        boxes[i]->setChecked(ticks & 1 << i);
+    window.findChild<QComboBox*>()->setCurrentIndex(index);
+    Setting expected = AppUtil::loadSetting();
+    expected.ErrorMail = {true, "smtp.jp", 587, "a@x.jp", "開発 <b@x.jp>", true, "名前", "p&<"};
+    QVERIFY(AppUtil::saveSetting(expected));
+    if (saved == 0) // a folder where settings.xml should be: not even root can write the file
+        QVERIFY(QFile::remove(documents.settingsFile()) && QDir().mkdir(documents.settingsFile()));
     ModalBoxDriver driver;
     driver.answer(QMessageBox::Ok);
-
-    QCOMPARE(window.installQuorvane(MainWindow::InstallMode(mode)), ran);
-
+    window.findChild<QAbstractButton*>("pushButton_7")->click();
     QVERIFY(driver.unexpectedBoxes().isEmpty());
-    QCOMPARE(driver.seen().size(), 1);
-    const SeenBox& seen = driver.seen().first();
-    QCOMPARE(seen.title, Title);
-    QCOMPARE(seen.text,
-             box.contains(QLatin1String("%1")) ? box.arg(fixture.bundle.toolPath()) : box);
-    QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QCOMPARE(toolsSnapshot(fixture.bundle), snapshotOf(after));
-    // Only a command that ran refreshes the window.
-    const bool installedAfter = after == BundleState::Installed;
-    QCOMPARE(stateText(&window)->text(),
-             ran ? (installedAfter ? InstalledLine : NotInstalledLine) : lineBefore);
+    QCOMPARE(window.isVisible(), saved == 0);
+    QCOMPARE(driver.seen().value(0).text,
+             saved ? QString() : QStringLiteral("設定の保存に失敗しました。"));
+    if (saved == 0)
+        return;
+    const QByteArray afterOk = documents.readSettingsFile();
+    setTicks(expected, ticks);
+    expected.LimitImageSize = saved;
+    QVERIFY(AppUtil::saveSetting(expected));
+    QCOMPARE(afterOk, documents.readSettingsFile());
 }
 
-void TestMainWindow::confirmation_data()
+void TestMainWindow::installerCommands_data()
 {
     QTest::addColumn<bool>("install");
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("runs");
-
+    QTest::addColumn<State>("state");    // at the click, after the window started
+    QTest::addColumn<QString>("answer"); // to the confirmation
+    QTest::addColumn<QString>("box");    // pattern of the box that follows; %1: the tool's path
+    const QString installed = QStringLiteral("UnityへQuorvaneを組み込みました。");
+    const std::tuple<const char*, State, QString> refusals[] = {
+        {"no tool", State::Missing,
+         "PVRTexToolが見つかりません。Unityが正常にインストールされているか確認してください。\n%1"},
+        {"no original", State::NoOriginal,
+         "Quorvaneはすでに組み込まれていますが、オリジナルのPVRTexToolが見つかりません。"},
+        {"other tool", State::Other, "他のPVRTexTool置き換えツールがすでに組み込まれています。"},
+        {"short read", State::ShortRead, "確認中にエラーが発生しました。\n%1"},
+        // An error inside the command shows in a warning; the window lives on.
+        {"status query fails", State::Loop,
+         "処理中にエラーが発生したため、操作を中止しました。\n\n.*PVRTexTool_org.*"}};
     for (bool install : {true, false}) {
         const char* command = install ? "install" : "uninstall";
-        QTest::addRow("%s, OK", command) << install << "ok" << true;
-        QTest::addRow("%s, Cancel", command) << install << "cancel" << false;
-        QTest::addRow("%s, Escape", command) << install << "escape" << false;
-        QTest::addRow("%s, Return", command) << install << "return" << false;
+        const State from = install ? State::Unity : State::Installed;
+        QTest::addRow("%s, OK", command)
+            << install << from << "OK"
+            << (install ? installed : QStringLiteral("UnityからQuorvaneを取り外しました。"));
+        for (const char* answer : {"Cancel", "Escape", "Return"})
+            QTest::addRow("%s, %s", command, answer) << install << from << answer << "";
+        for (const auto& [name, state, box] : refusals)
+            QTest::addRow("%s, %s", command, name) << install << state << "OK" << box;
     }
+    // The bundle changed since the window's last refresh: the button it offers gets a box.
+    QTest::newRow("install, installed since") << true << State::Installed << "OK" << installed;
+    QTest::newRow("uninstall, Unity's tool since") << false << State::Unity << "OK"
+                                                   << "Quorvaneは組み込まれていません。";
 }
 
-void TestMainWindow::confirmation()
+void TestMainWindow::installerCommands()
 {
     QFETCH(bool, install);
+    QFETCH(State, state);
     QFETCH(QString, answer);
-    QFETCH(bool, runs);
-    MainWindowFixture fixture;
-    const BundleState before = install ? BundleState::NotInstalled : BundleState::Installed;
-    const BundleState changed = install ? BundleState::Installed : BundleState::NotInstalled;
-    QVERIFY(setBundleState(fixture.bundle, before));
-    QVERIFY(fixture.storeSettings());
+    QFETCH(QString, box);
+    FakeUnityBundle bundle;
+    TempDocuments documents;
+    Setting setting;
+    const State from = install ? State::Unity : State::Installed;
+    QVERIFY(store(bundle, from, setting));
     MainWindow window;
     window.show();
+    QVERIFY(setState(bundle, state));
     ModalBoxDriver driver;
-    if (answer == QLatin1String("ok"))
-        driver.answer(QMessageBox::Ok);
-    else if (answer == QLatin1String("cancel"))
-        driver.answer(QMessageBox::Cancel);
+    if (answer == "Escape" || answer == "Return")
+        driver.answerWithKey(answer == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
     else
-        driver.answerWithKey(answer == QLatin1String("escape") ? Qt::Key_Escape : Qt::Key_Return);
-    if (runs)
-        driver.answer(QMessageBox::Ok);
+        driver.answer(answer == "OK" ? QMessageBox::Ok : QMessageBox::Cancel);
+    driver.answer(QMessageBox::Ok);
 
-    child<QPushButton>(&window, install ? "pushButton_2" : "pushButton_3")->click();
+    window.findChild<QAbstractButton*>(install ? "pushButton_2" : "pushButton_3")->click();
 
     QVERIFY(driver.unexpectedBoxes().isEmpty());
-    QCOMPARE(driver.seen().size(), runs ? 2 : 1);
+    QCOMPARE(driver.seen().size(), box.isEmpty() ? 1 : 2);
     const SeenBox& question = driver.seen().first();
     QCOMPARE(question.title, QStringLiteral("警告"));
-    QCOMPARE(question.text, install ? QStringLiteral("UnityにQuorvaneを組み込みます。\n\n"
-                                                     "※Unityを終了させた状態で実行してください。")
-                                    : QStringLiteral("UnityからQuorvaneを取り外します。\n\n"
-                                                     "※Unityを終了させた状態で実行してください。"));
+    QCOMPARE(question.text, (install ? QStringLiteral("UnityにQuorvaneを組み込みます。")
+                                     : QStringLiteral("UnityからQuorvaneを取り外します。")) +
+                                QStringLiteral("\n\n※Unityを終了させた状態で実行してください。"));
     QCOMPARE(question.buttons, QMessageBox::Ok | QMessageBox::Cancel);
     QCOMPARE(question.defaultButtonText, QStringLiteral("キャンセル"));
-    QVERIFY(question.buttonTexts.contains(QStringLiteral("OK")));
     QCOMPARE(question.iconPixmapSize, QSize(48, 48));
-
-    QCOMPARE(toolsSnapshot(fixture.bundle), snapshotOf(runs ? changed : before));
-    const bool installedNow = (runs ? changed : before) == BundleState::Installed;
-    QCOMPARE(stateText(&window)->text(), installedNow ? InstalledLine : NotInstalledLine);
-    if (runs)
-        QCOMPARE(driver.seen().last().text, install ? InstalledBox : UninstalledBox);
+    const QString seen = driver.seen().last().title + ": " + driver.seen().last().text;
+    const QString expected = window.windowTitle() + ": " + box.replace("%1", bundle.toolPath());
+    QVERIFY2(box.isEmpty() || QRegularExpression('^' + expected + '$').match(seen).hasMatch(),
+             qPrintable(seen));
+    // Only a command that ran changes the bundle and refreshes the window.
+    const bool ran = answer == "OK" && state == from;
+    const State after = !ran ? state : install ? State::Installed : State::Unity;
+    const QByteArray tools = bundle.readTool() + '|' + bundle.readOriginal();
+    QVERIFY(setState(bundle, after));
+    QCOMPARE(tools, bundle.readTool() + '|' + bundle.readOriginal());
+    QCOMPARE(window.findChild<QWidget*>("pushButton_2")->isEnabled(), ran ? !install : install);
 }
 
 QTEST_MAIN(TestMainWindow)

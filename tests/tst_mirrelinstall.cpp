@@ -1,351 +1,262 @@
 #include "fakeunitybundle.h"
 #include "install.h"
 #include "manualpage.h"
-#include "mirrelproberunner.h"
 #include "modalboxdriver.h"
 #include "producttitle.h"
 
 #include <QDir>
-#include <QFile>
+#include <QIcon>
+#include <QProcess>
 #include <QtTest>
 
-#include <optional>
+#include <boost/filesystem/exception.hpp>
+#include <csignal>
+#include <functional>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
-#include <utility>
-
-// While it lives, ":/bin/res/mirrel" is gone, as if the embedded converter couldn't be opened.
-class ConverterResourceGone
-{
-public:
-    ConverterResourceGone() { Q_CLEANUP_RESOURCE(mirrel); }
-    ~ConverterResourceGone() { Q_INIT_RESOURCE(mirrel); }
-};
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
-using Paths = std::pair<boost::filesystem::path, boost::filesystem::path>;
+const QByteArray Marker = "MirrelGUID={4E680F12-D865-449F-BBB5-637D1C30F35D}";
+const QByteArray VersionText = "PVRTexToolCL version %d.%d";
+const int RaisedError = 100; // the child's exit code when the operation threw filesystem_error
+// Short names for the table rows.
+const int NotFound = Install::StateToolNotFound, Installed = Install::StateInstalled,
+          NotInstalled = Install::StateNotInstalled, OrgMissing = Install::StateOriginalMissing,
+          Other = Install::StateOtherTool, ReadError = Install::StateReadError;
 
-Paths pathsOf(const FakeUnityBundle& bundle)
+enum Thing { Nothing, UnityTool, OtherTool, Converter, Folder, NonEmptyFolder, DanglingLink };
+
+// Puts `thing` at `path`. A non-empty folder opens, but can be neither read nor removed.
+bool make(const QString& path, Thing thing)
 {
-    Paths paths;
-    Install::GetMirrelTargetPath(bundle.unityPath(), paths.first, paths.second);
-    return paths;
+    if (thing == Folder || thing == NonEmptyFolder)
+        return QDir().mkpath(path) &&
+               (thing == Folder || FakeUnityBundle::writeFile(path + "/inside", "x"));
+    if (thing == DanglingLink)
+        return QFile::link(path + "-nowhere", path);
+    const QByteArray bytes = thing == UnityTool   ? FakeUnityBundle::unityToolBytes()
+                             : thing == Converter ? FakeUnityBundle::converterBytes()
+                                                  : "#!/bin/sh\necho another tool\n";
+    return thing == Nothing || FakeUnityBundle::writeFile(path, bytes);
 }
 
 int stateOf(const FakeUnityBundle& bundle)
 {
-    Paths paths;
-    return Install::CheckMirrelState(bundle.unityPath(), paths.first, paths.second);
+    boost::filesystem::path target, org;
+    return Install::CheckMirrelState(bundle.unityPath(), target, org);
 }
 
-int modeOf(const QString& path)
+// Runs `operation` in a child process: as nobody (uid and gid 65534) when `unprivileged`, and
+// with files limited to `sizeLimit` bytes when that is nonzero (SIGXFSZ ignored, so the write
+// fails with EFBIG). Returns the child's exit code, RaisedError, or -1 when the child failed.
+int inChild(const std::function<int()>& operation, bool unprivileged, rlim_t sizeLimit)
 {
-    struct stat info;
-    return stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
-}
-
-QStringList toolsEntries(const FakeUnityBundle& bundle)
-{
-    return QDir(bundle.toolsFolder())
-        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-}
-
-using Original = FakeUnityBundle::Original;
-enum ToolKind { NoTool, ConverterTool, FolderTool };
-enum BoxCase { Success, RenameFailure, OpenFailure };
-
-bool makeTool(const FakeUnityBundle& bundle, ToolKind kind)
-{
-    switch (kind) {
-    case NoTool:
-        return true;
-    case ConverterTool:
-        return bundle.writeTool(FakeUnityBundle::converterBytes());
-    case FolderTool:
-        return bundle.makeToolFolder();
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit = {sizeLimit, sizeLimit};
+        signal(SIGXFSZ, SIG_IGN);
+        if ((sizeLimit && setrlimit(RLIMIT_FSIZE, &limit)) ||
+            (unprivileged && (setgroups(0, nullptr) || setresgid(65534, 65534, 65534) ||
+                              setresuid(65534, 65534, 65534))))
+            _exit(101);
+        try {
+            _exit(operation());
+        } catch (const boost::filesystem::filesystem_error&) {
+            _exit(RaisedError);
+        }
     }
-    return false;
-}
-
-QString title()
-{
-    return QString::fromUtf8(ProductTitle);
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)
+               ? WEXITSTATUS(status)
+               : -1;
 }
 } // namespace
 
-Q_DECLARE_METATYPE(FakeUnityBundle::Original)
-Q_DECLARE_METATYPE(ToolKind)
-Q_DECLARE_METATYPE(BoxCase)
+Q_DECLARE_METATYPE(Thing)
 
 class TestMirrelInstall : public QObject
 {
     Q_OBJECT
 private slots:
-    void install_data();
-    void install();
-    void installIntoNonEmptyOriginalFolder();
-    void installIntoReadOnlyToolsFolder();
-    void failedOpenPutsUnityToolBack();
-    void failedWritePutsUnityToolBack();
-    void uninstall_data();
-    void uninstall();
-    void installBox_data();
-    void installBox();
-    void uninstallBox_data();
-    void uninstallBox();
-    void silentUninstallShowsNoBox_data();
-    void silentUninstallShowsNoBox();
+    void state_data();
+    void state();
+    void operation_data();
+    void operation();
+    void inChildProcess();
+    void standInConverter();
+    void iconLoads();
 };
 
-void TestMirrelInstall::install_data()
+void TestMirrelInstall::state_data()
 {
-    QTest::addColumn<Original>("leftover");
+    QTest::addColumn<QByteArray>("tool"); // null: no tool file
+    QTest::addColumn<Thing>("original");
+    QTest::addColumn<int>("expected");
 
-    QTest::newRow("no leftover") << Original::Nothing;
-    QTest::newRow("leftover file") << Original::UnityTool;
-    QTest::newRow("leftover empty folder") << Original::EmptyFolder;
-    QTest::newRow("leftover dangling link") << Original::DanglingLink;
+    const QByteArray unity = FakeUnityBundle::unityToolBytes();
+    const QByteArray converter = FakeUnityBundle::converterBytes();
+    // `text` at `at` in 300 bytes of filler that starts neither text.
+    const auto fileWith = [](const QByteArray& text, int at) {
+        return QByteArray(300, '.').replace(at, text.size(), text);
+    };
+    QTest::newRow("no tool") << QByteArray() << UnityTool << NotFound;
+    QTest::newRow("Unity's tool, leftover original") << unity << UnityTool << NotInstalled;
+    QTest::newRow("converter, no original") << converter << Nothing << OrgMissing;
+    QTest::newRow("converter, folder original") << converter << Folder << Installed;
+    QTest::newRow("converter, dangling original") << converter << DanglingLink << OrgMissing;
+    QTest::newRow("other tool") << QByteArray("#!/bin/sh\necho other\n") << UnityTool << Other;
+    QTest::newRow("empty file") << QByteArray("") << UnityTool << Other;
+    // Both scans stop one start position short of the end.
+    QTest::newRow("49 bytes, marker only") << Marker << UnityTool << Other;
+    QTest::newRow("marker at size-49") << fileWith(Marker, 251) << UnityTool << Other;
+    QTest::newRow("marker at size-50") << fileWith(Marker, 250) << UnityTool << Installed;
+    QTest::newRow("version at size-26") << fileWith(VersionText, 274) << Nothing << Other;
+    QTest::newRow("version at size-27") << fileWith(VersionText, 273) << Nothing << NotInstalled;
+    QTest::newRow("both texts") << VersionText + fileWith(Marker, 200) << Nothing << OrgMissing;
 }
 
-void TestMirrelInstall::install()
+// Every case runs in a bundle whose path is not ASCII.
+void TestMirrelInstall::state()
 {
-    QFETCH(Original, leftover);
+    QFETCH(QByteArray, tool);
+    QFETCH(Thing, original);
+    QFETCH(int, expected);
 
-    FakeUnityBundle bundle;
-    const QByteArray unityTool = FakeUnityBundle::unityToolBytes() + "# the current tool\n";
-    QVERIFY(bundle.writeTool(unityTool));
-    QVERIFY(bundle.makeOriginal(leftover));
-
-    const Paths paths = pathsOf(bundle);
-    QCOMPARE(Install::InstallMirrelCore(paths.first, paths.second), int(Install::ResultOk));
-
-    QCOMPARE(bundle.readTool(), FakeUnityBundle::converterBytes());
-    QCOMPARE(modeOf(bundle.toolPath()), 0775);
-    QCOMPARE(bundle.readOriginal(), unityTool);
-    QCOMPARE(toolsEntries(bundle), (QStringList{"PVRTexTool", "PVRTexTool_org"}));
-    QCOMPARE(stateOf(bundle), int(Install::StateInstalled));
+    FakeUnityBundle bundle(QStringLiteral("ユニティ 2019.4 é.app"));
+    QVERIFY((tool.isNull() || bundle.writeTool(tool)) && make(bundle.originalPath(), original));
+    boost::filesystem::path target, org;
+    QCOMPARE(Install::CheckMirrelState(bundle.unityPath(), target, org), expected);
+    QCOMPARE(QByteArray::fromStdString(target.string()), bundle.toolPath().toUtf8());
+    QCOMPARE(QByteArray::fromStdString(org.string()), bundle.originalPath().toUtf8());
 }
 
-void TestMirrelInstall::installIntoNonEmptyOriginalFolder()
+void TestMirrelInstall::operation_data()
 {
-    FakeUnityBundle bundle;
-    QVERIFY(bundle.makeUnityTool());
-    QVERIFY(bundle.makeOriginal(Original::NonEmptyFolder));
-
-    const Paths paths = pathsOf(bundle);
-    QCOMPARE(Install::InstallMirrelCore(paths.first, paths.second),
-             int(Install::ResultRenameFailed));
-    QCOMPARE(bundle.readTool(), FakeUnityBundle::unityToolBytes());
-    QVERIFY(QFile::exists(bundle.originalPath() + QStringLiteral("/leftover")));
-}
-
-void TestMirrelInstall::installIntoReadOnlyToolsFolder()
-{
-    FakeUnityBundle bundle;
-    QVERIFY(bundle.makeUnityTool());
-    QVERIFY(bundle.openToOthers());
-    QCOMPARE(chmod(QFile::encodeName(bundle.toolsFolder()).constData(), 0555), 0);
-
-    QCOMPARE(runMirrelProbe(bundle, {QStringLiteral("install")}, ProbeUser::Unprivileged),
-             QString::number(Install::ResultRenameFailed));
-    QCOMPARE(bundle.readTool(), FakeUnityBundle::unityToolBytes());
-    QCOMPARE(toolsEntries(bundle), QStringList{"PVRTexTool"});
-}
-
-void TestMirrelInstall::failedOpenPutsUnityToolBack()
-{
-    FakeUnityBundle bundle;
-    QVERIFY(bundle.makeUnityTool());
-
-    const Paths paths = pathsOf(bundle);
-    {
-        ConverterResourceGone gone;
-        QCOMPARE(Install::InstallMirrelCore(paths.first, paths.second),
-                 int(Install::ResultOpenFailed));
-    }
-    QCOMPARE(bundle.readTool(), FakeUnityBundle::unityToolBytes());
-    QCOMPARE(toolsEntries(bundle), QStringList{"PVRTexTool"});
-    QCOMPARE(stateOf(bundle), int(Install::StateNotInstalled));
-}
-
-void TestMirrelInstall::failedWritePutsUnityToolBack()
-{
-    FakeUnityBundle bundle;
-    QVERIFY(bundle.makeUnityTool());
-    const int limit = FakeUnityBundle::converterBytes().size() / 2;
-
-    QCOMPARE(runMirrelProbe(bundle, {QStringLiteral("install"), QString::number(limit)}),
-             QString::number(Install::ResultWriteFailed));
-    QCOMPARE(bundle.readTool(), FakeUnityBundle::unityToolBytes());
-    QCOMPARE(toolsEntries(bundle), QStringList{"PVRTexTool"});
-    QCOMPARE(stateOf(bundle), int(Install::StateNotInstalled));
-}
-
-void TestMirrelInstall::uninstall_data()
-{
-    QTest::addColumn<ToolKind>("tool");
-    QTest::addColumn<Original>("original");
-    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("install"); // else uninstall
+    QTest::addColumn<Thing>("tool");
+    QTest::addColumn<Thing>("original");
+    QTest::addColumn<QString>("text"); // of the box; none: uninstall silently
     QTest::addColumn<int>("stateAfter");
 
-    QTest::newRow("installed") << ConverterTool << Original::UnityTool << int(Install::ResultOk)
-                               << int(Install::StateNotInstalled);
-    QTest::newRow("tool already gone") << NoTool << Original::UnityTool << int(Install::ResultOk)
-                                       << int(Install::StateNotInstalled);
-    QTest::newRow("no original: converter stays")
-        << ConverterTool << Original::Nothing << int(Install::ResultRenameFailed)
-        << int(Install::StateOriginalMissing);
-    QTest::newRow("dangling original: converter stays")
-        << ConverterTool << Original::DanglingLink << int(Install::ResultRenameFailed)
-        << int(Install::StateOriginalMissing);
-    QTest::newRow("tool can't be removed")
-        << FolderTool << Original::UnityTool << int(Install::ResultDeleteFailed)
-        << int(Install::StateReadError);
-}
-
-void TestMirrelInstall::uninstall()
-{
-    QFETCH(ToolKind, tool);
-    QFETCH(Original, original);
-    QFETCH(int, result);
-    QFETCH(int, stateAfter);
-
-    FakeUnityBundle bundle;
-    QVERIFY(makeTool(bundle, tool));
-    QVERIFY(bundle.makeOriginal(original));
-
-    const Paths paths = pathsOf(bundle);
-    QCOMPARE(Install::UninstallMirrelCore(paths.first, paths.second), result);
-    QCOMPARE(stateOf(bundle), stateAfter);
-    if (original == Original::UnityTool) // Unity's tool is never lost
-        QVERIFY(bundle.readTool() == FakeUnityBundle::unityToolBytes() ||
-                bundle.readOriginal() == FakeUnityBundle::unityToolBytes());
-}
-
-void TestMirrelInstall::installBox_data()
-{
-    QTest::addColumn<BoxCase>("boxCase");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<Qt::TextFormat>("format");
-    QTest::addColumn<QMessageBox::Icon>("icon");
-
-    const QString head = QStringLiteral("Quorvaneの組み込みに失敗しました。");
     const QString link =
         QStringLiteral("<a href='%1'>対処方法を見る</a>")
             .arg(manualPageUrl(QString::fromLatin1(ManualUnityHubSection)).toString());
-
-    QTest::newRow("success") << Success << QStringLiteral("UnityへQuorvaneを組み込みました。")
-                             << Qt::AutoText << QMessageBox::Information;
-    QTest::newRow("rename failure, with help link")
-        << RenameFailure
-        << head +
-               QStringLiteral("<br/><br/>ファイルのリネームができませんでした。"
-                              "<br/><br/>Unity Hubをご使用ではありませんか？<br/>") +
-               link
-        << Qt::RichText << QMessageBox::NoIcon;
-    QTest::newRow("open failure, plain")
-        << OpenFailure << head + QStringLiteral("\n\nファイルを開くことができませんでした。")
-        << Qt::AutoText << QMessageBox::NoIcon;
+    const QString renameLink = QStringLiteral("Quorvaneの組み込みに失敗しました。<br/><br/>"
+                                              "ファイルのリネームができませんでした。<br/><br/>"
+                                              "Unity Hubをご使用ではありませんか？<br/>") +
+                               link;
+    const QString done = QStringLiteral("UnityからQuorvaneを取り外しました。");
+    const QString failed = QStringLiteral("Quorvaneの取り外しに失敗しました。\n\n");
+    const QString rename = failed + QStringLiteral("ファイルのリネームができませんでした。");
+    const QString remove = failed + QStringLiteral("不要となるファイルの削除ができませんでした。");
+    QTest::newRow("install over a leftover original")
+        << true << UnityTool << OtherTool << QStringLiteral("UnityへQuorvaneを組み込みました。")
+        << Installed;
+    QTest::newRow("install, non-empty original folder")
+        << true << UnityTool << NonEmptyFolder << renameLink << NotInstalled;
+    QTest::newRow("uninstall") << false << Converter << UnityTool << done << NotInstalled;
+    QTest::newRow("uninstall, no tool") << false << Nothing << UnityTool << done << NotInstalled;
+    QTest::newRow("uninstall, no original")
+        << false << Converter << Nothing << rename << OrgMissing;
+    QTest::newRow("uninstall, dangling original")
+        << false << Converter << DanglingLink << rename << OrgMissing;
+    QTest::newRow("uninstall, tool can't be removed")
+        << false << NonEmptyFolder << UnityTool << remove << ReadError;
+    QTest::newRow("silent") << false << Converter << UnityTool << QString() << NotInstalled;
+    QTest::newRow("silent, failing") << false << Converter << Nothing << QString() << OrgMissing;
 }
 
-void TestMirrelInstall::installBox()
+void TestMirrelInstall::operation()
 {
-    QFETCH(BoxCase, boxCase);
+    QFETCH(bool, install);
+    QFETCH(Thing, tool);
+    QFETCH(Thing, original);
     QFETCH(QString, text);
-    QFETCH(Qt::TextFormat, format);
-    QFETCH(QMessageBox::Icon, icon);
-
-    FakeUnityBundle bundle;
-    QVERIFY(bundle.makeUnityTool());
-    if (boxCase == RenameFailure)
-        QVERIFY(bundle.makeOriginal(Original::NonEmptyFolder));
-
-    ModalBoxDriver driver;
-    driver.answer(QMessageBox::Ok);
-    const Paths paths = pathsOf(bundle);
-    {
-        std::optional<ConverterResourceGone> gone;
-        if (boxCase == OpenFailure)
-            gone.emplace();
-        Install::InstallMirrel_OSX(nullptr, paths.first, paths.second);
-    }
-
-    QVERIFY(driver.unexpectedBoxes().isEmpty());
-    QCOMPARE(driver.seen().size(), 1);
-    const SeenBox& box = driver.seen().first();
-    QCOMPARE(box.title, title());
-    QCOMPARE(box.text, text);
-    QCOMPARE(box.textFormat, format);
-    QCOMPARE(box.icon, icon);
-    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-}
-
-void TestMirrelInstall::uninstallBox_data()
-{
-    QTest::addColumn<ToolKind>("tool");
-    QTest::addColumn<Original>("original");
-    QTest::addColumn<QString>("text");
-
-    const QString head = QStringLiteral("Quorvaneの取り外しに失敗しました。");
-    QTest::newRow("success") << ConverterTool << Original::UnityTool
-                             << QStringLiteral("UnityからQuorvaneを取り外しました。");
-    QTest::newRow("rename failure")
-        << ConverterTool << Original::Nothing
-        << head + QStringLiteral("\n\nファイルのリネームができませんでした。");
-    QTest::newRow("delete failure")
-        << FolderTool << Original::UnityTool
-        << head + QStringLiteral("\n\n不要となるファイルの削除ができませんでした。");
-}
-
-void TestMirrelInstall::uninstallBox()
-{
-    QFETCH(ToolKind, tool);
-    QFETCH(Original, original);
-    QFETCH(QString, text);
-
-    FakeUnityBundle bundle;
-    QVERIFY(makeTool(bundle, tool));
-    QVERIFY(bundle.makeOriginal(original));
-
-    ModalBoxDriver driver;
-    driver.answer(QMessageBox::Ok);
-    const Paths paths = pathsOf(bundle);
-    Install::UninstallMirrel_OSX(nullptr, false, paths.first, paths.second);
-
-    QVERIFY(driver.unexpectedBoxes().isEmpty());
-    QCOMPARE(driver.seen().size(), 1);
-    const SeenBox& box = driver.seen().first();
-    QCOMPARE(box.title, title());
-    QCOMPARE(box.text, text);
-    QCOMPARE(box.textFormat, Qt::AutoText);
-    QCOMPARE(box.icon, QMessageBox::Information);
-    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-}
-
-void TestMirrelInstall::silentUninstallShowsNoBox_data()
-{
-    QTest::addColumn<Original>("original");
-    QTest::addColumn<int>("stateAfter");
-
-    QTest::newRow("success") << Original::UnityTool << int(Install::StateNotInstalled);
-    QTest::newRow("failure") << Original::Nothing << int(Install::StateOriginalMissing);
-}
-
-void TestMirrelInstall::silentUninstallShowsNoBox()
-{
-    QFETCH(Original, original);
     QFETCH(int, stateAfter);
 
     FakeUnityBundle bundle;
-    QVERIFY(makeTool(bundle, ConverterTool));
-    QVERIFY(bundle.makeOriginal(original));
-
+    QVERIFY(make(bundle.toolPath(), tool) && make(bundle.originalPath(), original));
     ModalBoxDriver driver;
-    const Paths paths = pathsOf(bundle);
-    Install::UninstallMirrel_OSX(nullptr, true, paths.first, paths.second);
+    driver.answer(QMessageBox::Ok);
+    boost::filesystem::path target, org;
+    Install::GetMirrelTargetPath(bundle.unityPath(), target, org);
+    if (install)
+        Install::InstallMirrel_OSX(nullptr, target, org);
+    else
+        Install::UninstallMirrel_OSX(nullptr, text.isEmpty(), target, org);
 
-    QVERIFY(driver.seen().isEmpty());
+    QVERIFY(driver.unexpectedBoxes().isEmpty());
+    QCOMPARE(driver.seen().size(), text.isEmpty() ? 0 : 1);
+    if (!text.isEmpty()) {
+        const SeenBox& box = driver.seen().first();
+        QCOMPARE(box.title + box.text, QString::fromUtf8(ProductTitle) + text);
+        QCOMPARE(box.textFormat, text.contains("<br/>") ? Qt::RichText : Qt::AutoText);
+        const bool failedInstall = install && stateAfter != Installed;
+        QCOMPARE(box.icon, failedInstall ? QMessageBox::NoIcon : QMessageBox::Information);
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
     QCOMPARE(stateOf(bundle), stateAfter);
+    if (stateAfter == Installed) { // Unity's tool beside the converter, mode 0775
+        QCOMPARE(bundle.readTool() + bundle.readOriginal(),
+                 FakeUnityBundle::converterBytes() + FakeUnityBundle::unityToolBytes());
+        struct stat info = {};
+        QVERIFY(stat(QFile::encodeName(bundle.toolPath()), &info) == 0 &&
+                (info.st_mode & 07777) == 0775);
+    }
+}
+
+// As nobody, who may not write to the root-owned Tools folder, and under a file-size limit that
+// makes the copy fail for real, install leaves Unity's tool in place, alone. As nobody, a status
+// query that fails other than with "not found" reaches the caller.
+void TestMirrelInstall::inChildProcess()
+{
+    FakeUnityBundle bundle;
+    QVERIFY(bundle.makeUnityTool());
+    boost::filesystem::path target, org;
+    Install::GetMirrelTargetPath(bundle.unityPath(), target, org);
+    const std::function<int()> install([&] { return Install::InstallMirrelCore(target, org); });
+    QCOMPARE(inChild(install, true, 0), int(Install::ResultRenameFailed));
+    const int half = FakeUnityBundle::converterBytes().size() / 2;
+    QCOMPARE(inChild(install, false, half), int(Install::ResultWriteFailed));
+    QCOMPARE(QDir(bundle.toolsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{"PVRTexTool"});
+    QCOMPARE(stateOf(bundle), NotInstalled);
+
+    QCOMPARE(chmod(QFile::encodeName(bundle.toolsFolder()), 0700), 0);
+    QCOMPARE(inChild([&] { return stateOf(bundle); }, true, 0), RaisedError);
+}
+
+// The stand-in converter hands every call on unchanged to PVRTexTool_org beside it, and fails
+// clearly without it. The embedded converter never carries Unity's version text.
+void TestMirrelInstall::standInConverter()
+{
+    QVERIFY(!FakeUnityBundle::converterBytes().contains(VersionText));
+    FakeUnityBundle bundle;
+    QVERIFY(bundle.writeTool(FakeUnityBundle::readFile(QStringLiteral(STANDIN_CONVERTER))));
+    const QStringList arguments{"-i", "a b.png", "", "テクスチャ.pvr", "--x=\"y\""};
+    QProcess converter;
+    converter.start(bundle.toolPath(), arguments);
+    QVERIFY(converter.waitForFinished(30000));
+    QVERIFY(converter.exitCode() != 0);
+    QVERIFY(
+        QString::fromLocal8Bit(converter.readAllStandardError()).contains(bundle.originalPath()));
+
+    const QByteArray recorder = "#!/bin/sh\nprintf '%s\\0' \"$@\" >\"$0.args\"\nexit 3\n";
+    QVERIFY(FakeUnityBundle::writeFile(bundle.originalPath(), recorder));
+    converter.start(bundle.toolPath(), arguments);
+    QVERIFY(converter.waitForFinished(30000));
+    QCOMPARE(converter.exitCode(), 3);
+    QCOMPARE(FakeUnityBundle::readFile(bundle.originalPath() + ".args"),
+             (arguments.join(QChar()) + QChar()).toUtf8());
+}
+
+void TestMirrelInstall::iconLoads()
+{
+    QVERIFY(!QIcon(QStringLiteral(":/images/res/mirrel.icns")).pixmap(48, 48).isNull());
 }
 
 QTEST_MAIN(TestMirrelInstall)

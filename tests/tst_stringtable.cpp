@@ -1,123 +1,93 @@
-// Built twice: once run under a Japanese locale (EXPECTED_LANGUAGE "ja"), once under the C
-// locale (EXPECTED_LANGUAGE "en"). Each run starts with the table empty, as in a fresh process.
+// Run under a Japanese and under the C locale (EXPECTED_LANGUAGE "ja" or "en"). The later cases
+// put table files of other shapes, compiled with rcc, in place of the embedded ones.
 #include "apputil.h"
-#include "utility.h"
 
-#include <QFile>
-#include <QRegularExpression>
+#include <QProcess>
+#include <QResource>
+#include <QTemporaryDir>
 #include <QtTest>
 
-namespace
-{
-const bool japanese = QByteArray(EXPECTED_LANGUAGE) == "ja";
-
-QByteArray resourceBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList keysIn(const QByteArray& table)
-{
-    QStringList keys;
-    QRegularExpressionMatchIterator it =
-        QRegularExpression(QStringLiteral("<Item Key=\"([^\"]*)\"")).globalMatch(table);
-    while (it.hasNext())
-        keys << it.next().captured(1);
-    return keys;
-}
-} // namespace
+using Table = QMap<QString, QString>;
+Q_DECLARE_METATYPE(Table)
 
 class StringTableTest : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void languageFollowsLocale();
-    void lookup_data();
-    void lookup();
-    void missingKey();
-    void tableFileFormat_data();
-    void tableFileFormat();
-    void bothTablesHoldTheSameKeys();
-};
+    QTemporaryDir m_dir;
+    const QString m_rcc = m_dir.filePath(QStringLiteral("gui.rcc"));
 
-void StringTableTest::languageFollowsLocale()
-{
-    QCOMPARE(QString::fromStdString(Utility::GetProcessLanguage()),
-             QString::fromLatin1(EXPECTED_LANGUAGE));
-}
-
-void StringTableTest::lookup_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("text");
-
-    const QString unknown = QStringLiteral("詳細不明のエラーです。");
-    QTest::newRow("unknown error") << "ErrorNotifyMessageUnknown" << unknown;
-    // The raw CR LF pairs inside the attribute values come through unchanged.
-    QTest::newRow("install") << "ReInstallMsg"
-                             << QStringLiteral("UnityにQuorvaneを組み込みます。\r\n\r\n"
-                                               "※Unityを終了させた状態で実行してください。");
-    QTest::newRow("uninstall") << "UnInstallMsg"
-                               << QStringLiteral("UnityからQuorvaneを取り外します。\r\n\r\n"
-                                                 "※Unityを終了させた状態で実行してください。");
-    QTest::newRow("missing file")
-        << "MsgDLLNotFound"
-        << (japanese ? QStringLiteral("プログラムの起動に必要なファイルが足りません。")
-                     : QStringLiteral("Missing the file(s) required to start the program."));
-    QTest::newRow("splash") << "_SplashLabel"
-                            << (japanese ? QStringLiteral("初期化中...")
-                                         : QStringLiteral("Initializing..."));
-}
-
-void StringTableTest::lookup()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, text);
-    QCOMPARE(AppUtil::IDS(key), text);
-}
-
-void StringTableTest::missingKey()
-{
-    const int size = AppUtil::stringTable.size();
-    QCOMPARE(AppUtil::IDS(QStringLiteral("NoSuchKey")), QStringLiteral("(nullptr)"));
-    QCOMPARE(AppUtil::IDS(QStringLiteral("reinstallmsg")), QStringLiteral("(nullptr)"));
-    QCOMPARE(AppUtil::stringTable.size(), size);
-}
-
-void StringTableTest::tableFileFormat_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::newRow("ja") << ":/string/res/gui.ja.xml";
-    QTest::newRow("en") << ":/string/res/gui.en.xml";
-}
-
-// Later items are appended to these files by hand; this keeps their byte form from drifting.
-void StringTableTest::tableFileFormat()
-{
-    QFETCH(QString, path);
-    const QByteArray bytes = resourceBytes(path);
-    QVERIFY(
-        bytes.startsWith("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" "
-                         "standalone=\"yes\"?>\r\n<ApplicationGUI>\r\n\r\n\t<StringTable>\r\n"));
-    QVERIFY(bytes.endsWith("\t</StringTable>\r\n\r\n</ApplicationGUI>\r\n"));
-    QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
-    QCOMPARE(bytes.count('\r'), bytes.count("\r\n"));
-    for (const QByteArray& line : bytes.split('\n')) {
-        if (line.contains("<Item "))
-            QVERIFY2(line.startsWith('\t') || line.startsWith(' '), line.constData());
+    static QByteArray tableFile(const QByteArray& items)
+    {
+        return "<?xml version=\"1.0\"?><ApplicationGUI><StringTable>" + items +
+               "</StringTable></ApplicationGUI>";
     }
-}
 
-void StringTableTest::bothTablesHoldTheSameKeys()
-{
-    const QStringList ja = keysIn(resourceBytes(QStringLiteral(":/string/res/gui.ja.xml")));
-    const QStringList en = keysIn(resourceBytes(QStringLiteral(":/string/res/gui.en.xml")));
-    QCOMPARE(ja, en);
-    QCOMPARE(ja.mid(0, 5), (QStringList{"ErrorNotifyMessageUnknown", "ReInstallMsg", "UnInstallMsg",
-                                        "MsgDLLNotFound", "_SplashLabel"}));
-}
+    bool useTable(const QByteArray& content)
+    {
+        Q_CLEANUP_RESOURCE(resources);
+        QResource::unregisterResource(m_rcc);
+        QFile table(m_dir.filePath("gui.xml")), collection(m_dir.filePath("gui.qrc"));
+        if (!table.open(QIODevice::WriteOnly) || !collection.open(QIODevice::WriteOnly))
+            return false;
+        table.write(content);
+        collection.write("<RCC><qresource prefix=\"/string/res\"><file alias=\"gui.ja.xml\">gui.xml"
+                         "</file><file alias=\"gui.en.xml\">gui.xml</file></qresource></RCC>");
+        table.close();
+        collection.close();
+        const QStringList args{"-binary", collection.fileName(), "-o", m_rcc};
+        return QProcess::execute(QUORVANE_RCC, args) == 0 && QResource::registerResource(m_rcc);
+    }
+
+private slots:
+    void init() { AppUtil::stringTable.clear(); }
+
+    void embeddedTable_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        const bool ja = QByteArray(EXPECTED_LANGUAGE) == "ja";
+        QTest::newRow("same in both")
+            << "ErrorNotifyMessageUnknown" << QStringLiteral("詳細不明のエラーです。");
+        QTest::newRow("language's own")
+            << "_SplashLabel"
+            << (ja ? QStringLiteral("初期化中...") : QStringLiteral("Initializing..."));
+        QTest::newRow("missing key") << "NoSuchKey" << QStringLiteral("(nullptr)");
+    }
+
+    void embeddedTable()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        QCOMPARE(AppUtil::IDS(key), text);
+    }
+
+    void otherTable_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<Table>("table");
+        const QByteArray items = "<Item Key=\"a\" Value=\"1\"/><Item Key=\"b\" Value=\"2\"/>";
+        QTest::newRow("later key wins")
+            << tableFile(items + "<Item Key=\"a\" Value=\"3\"/>") << Table{{"a", "3"}, {"b", "2"}};
+        QTest::newRow("cut off after an item") << tableFile(items).left(80) << Table{{"a", "1"}};
+        QTest::newRow("no declaration") << tableFile(items).mid(21) << Table();
+        QTest::newRow("root in other case")
+            << tableFile(items).replace("ApplicationGUI", "applicationGUI") << Table();
+    }
+
+    void otherTable()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(Table, table);
+        QVERIFY(useTable(content));
+        AppUtil::IDS(QStringLiteral("a"));
+        QCOMPARE(AppUtil::stringTable, table);
+        // Loaded again only while empty.
+        QVERIFY(useTable(tableFile("<Item Key=\"z\" Value=\"9\"/>")));
+        AppUtil::IDS(QStringLiteral("a"));
+        QCOMPARE(AppUtil::stringTable, (table.isEmpty() ? Table{{"z", "9"}} : table));
+    }
+};
 
 QTEST_GUILESS_MAIN(StringTableTest)
 #include "tst_stringtable.moc"

@@ -5,7 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 
-namespace {
+namespace
+{
 const char HandledProperty[] = "modalBoxDriverHandled";
 }
 

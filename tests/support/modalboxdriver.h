@@ -17,10 +17,10 @@ struct SeenBox {
     Qt::TextFormat textFormat = Qt::AutoText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QSize iconPixmapSize;
-    QStringList buttonTexts;          // in the order the box holds them
+    QStringList buttonTexts; // in the order the box holds them
     QMessageBox::StandardButtons buttons;
-    QString defaultButtonText;        // empty when the box has no default button
-    bool answered = false;            // false: nobody expected this box and the driver closed it
+    QString defaultButtonText; // empty when the box has no default button
+    bool answered = false;     // false: nobody expected this box and the driver closed it
 };
 
 // Answers modal widgets from a timer, as a user would: each box that becomes the active modal
