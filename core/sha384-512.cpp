@@ -1,11 +1,9 @@
 // SHA-384 and SHA-512 (FIPS 180-4, section 6.4 and 6.5).
 #include "sha-private.h"
 #include "sha.h"
+#include "sha2-rounds.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <iterator>
 
 namespace
 {
@@ -40,227 +38,26 @@ constexpr std::uint64_t roundConstants[80] = {
     0x28DB77F523047D84, 0x32CAAB7B40C72493, 0x3C9EBE0A15C9BEBC, 0x431D67C49C100D4C,
     0x4CC5D4BECB3E42B6, 0x597F299CFC657E2A, 0x5FCB6FAB3AD6FAEC, 0x6C44198C4A475817};
 
-constexpr int lengthFieldOffset = SHA512_Message_Block_Size - 16;
-
-inline std::uint64_t rotr(std::uint64_t x, int n)
-{
-    return (x >> n) | (x << (64 - n));
-}
-
-inline std::uint64_t bigSigma0(std::uint64_t x)
-{
-    return rotr(x, 28) ^ rotr(x, 34) ^ rotr(x, 39);
-}
-
-inline std::uint64_t bigSigma1(std::uint64_t x)
-{
-    return rotr(x, 14) ^ rotr(x, 18) ^ rotr(x, 41);
-}
-
-inline std::uint64_t smallSigma0(std::uint64_t x)
-{
-    return rotr(x, 1) ^ rotr(x, 8) ^ (x >> 7);
-}
-
-inline std::uint64_t smallSigma1(std::uint64_t x)
-{
-    return rotr(x, 19) ^ rotr(x, 61) ^ (x >> 6);
-}
-
-inline std::uint64_t choose(std::uint64_t x, std::uint64_t y, std::uint64_t z)
-{
-    return z ^ (x & (y ^ z));
-}
-
-// Written so that y ^ z here is the previous round's x ^ y, which the compiler then reuses.
-inline std::uint64_t majority(std::uint64_t x, std::uint64_t y, std::uint64_t z)
-{
-    return y ^ ((x ^ y) & (y ^ z));
-}
-
-inline std::uint64_t loadBigEndian(const std::uint8_t* p)
-{
-    std::uint64_t word = 0;
-    for (int i = 0; i < 8; ++i) {
-        word = (word << 8) | p[i];
-    }
-    return word;
-}
-
-inline void storeBigEndian(std::uint64_t word, std::uint8_t* p)
-{
-    for (int i = 0; i < 8; ++i) {
-        p[i] = static_cast<std::uint8_t>(word >> (56 - 8 * i));
-    }
-}
-
-// Extends the message schedule (FIPS 180-4, 6.4.2 step 1) in a ring of the last 16 words:
-// slot i turns from word t - 16 into word t.
-inline std::uint64_t extendSchedule(std::uint64_t (&w)[16], int i)
-{
-    w[i] += smallSigma1(w[(i + 14) & 15]) + w[(i + 9) & 15] + smallSigma0(w[(i + 1) & 15]);
-    return w[i];
-}
-
-template <bool Extend>
-inline std::uint64_t scheduleWord(std::uint64_t (&w)[16], int i)
-{
-    return Extend ? extendSchedule(w, i) : w[i];
-}
-
-// One round. The caller rotates the roles of the working variables instead of moving their
-// values, so only d and h change here.
-inline void compressionRound(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t& d,
-                             std::uint64_t e, std::uint64_t f, std::uint64_t g, std::uint64_t& h,
-                             std::uint64_t constantPlusWord)
-{
-    const std::uint64_t t1 = h + bigSigma1(e) + choose(e, f, g) + constantPlusWord;
-    d += t1;
-    h = t1 + bigSigma0(a) + majority(a, b, c);
-}
-
-// Sixteen rounds, fully unrolled so that every schedule index is a constant and the roles of
-// the working variables come back to where they started.
-template <bool Extend>
-inline void sixteenRounds(std::uint64_t& a, std::uint64_t& b, std::uint64_t& c, std::uint64_t& d,
-                          std::uint64_t& e, std::uint64_t& f, std::uint64_t& g, std::uint64_t& h,
-                          std::uint64_t (&w)[16], const std::uint64_t* k)
-{
-    compressionRound(a, b, c, d, e, f, g, h, k[0] + scheduleWord<Extend>(w, 0));
-    compressionRound(h, a, b, c, d, e, f, g, k[1] + scheduleWord<Extend>(w, 1));
-    compressionRound(g, h, a, b, c, d, e, f, k[2] + scheduleWord<Extend>(w, 2));
-    compressionRound(f, g, h, a, b, c, d, e, k[3] + scheduleWord<Extend>(w, 3));
-    compressionRound(e, f, g, h, a, b, c, d, k[4] + scheduleWord<Extend>(w, 4));
-    compressionRound(d, e, f, g, h, a, b, c, k[5] + scheduleWord<Extend>(w, 5));
-    compressionRound(c, d, e, f, g, h, a, b, k[6] + scheduleWord<Extend>(w, 6));
-    compressionRound(b, c, d, e, f, g, h, a, k[7] + scheduleWord<Extend>(w, 7));
-    compressionRound(a, b, c, d, e, f, g, h, k[8] + scheduleWord<Extend>(w, 8));
-    compressionRound(h, a, b, c, d, e, f, g, k[9] + scheduleWord<Extend>(w, 9));
-    compressionRound(g, h, a, b, c, d, e, f, k[10] + scheduleWord<Extend>(w, 10));
-    compressionRound(f, g, h, a, b, c, d, e, k[11] + scheduleWord<Extend>(w, 11));
-    compressionRound(e, f, g, h, a, b, c, d, k[12] + scheduleWord<Extend>(w, 12));
-    compressionRound(d, e, f, g, h, a, b, c, k[13] + scheduleWord<Extend>(w, 13));
-    compressionRound(c, d, e, f, g, h, a, b, k[14] + scheduleWord<Extend>(w, 14));
-    compressionRound(b, c, d, e, f, g, h, a, k[15] + scheduleWord<Extend>(w, 15));
-}
+// The rotation amounts of FIPS 180-4, 4.1.3, and the round count of 6.4.2.
+struct Sha512Traits {
+    using Word = std::uint64_t;
+    static constexpr int rounds = 80;
+    static constexpr ShaPrivate::BigSigma bigSigma0{28, 34, 39};
+    static constexpr ShaPrivate::BigSigma bigSigma1{14, 18, 41};
+    static constexpr ShaPrivate::SmallSigma smallSigma0{1, 8, 7};
+    static constexpr ShaPrivate::SmallSigma smallSigma1{19, 61, 6};
+};
 
 void SHA384_512ProcessMessageBlock(SHA512Context* context)
 {
-    std::uint64_t w[16];
-    for (int i = 0; i < 16; ++i) {
-        w[i] = loadBigEndian(context->Message_Block + 8 * i);
-    }
-    std::uint64_t* const hash = context->Intermediate_Hash;
-    std::uint64_t a = hash[0], b = hash[1], c = hash[2], d = hash[3];
-    std::uint64_t e = hash[4], f = hash[5], g = hash[6], h = hash[7];
-    sixteenRounds<false>(a, b, c, d, e, f, g, h, w, roundConstants);
-    for (int t = 16; t < 80; t += 16) {
-        sixteenRounds<true>(a, b, c, d, e, f, g, h, w, roundConstants + t);
-    }
-    hash[0] += a;
-    hash[1] += b;
-    hash[2] += c;
-    hash[3] += d;
-    hash[4] += e;
-    hash[5] += f;
-    hash[6] += g;
-    hash[7] += h;
-    context->Message_Block_Index = 0;
-}
-
-// Adds bits to the 128-bit message length; a wrap past 2^128 - 1 marks the context.
-void addBits(SHA512Context* context, std::uint64_t bits)
-{
-    context->Length_Low += bits;
-    if (context->Length_Low < bits && ++context->Length_High == 0) {
-        context->Corrupted = ShaPrivate::lengthOverflow;
-    }
-}
-
-// Stores message bytes up to the end of the block, processing the block once it is full.
-// Returns how many bytes it took. The byte that makes the bit count wrap is still stored and
-// counted, but the block is then left unprocessed and nothing after that byte is taken.
-unsigned int takeBytes(SHA512Context* context, const std::uint8_t* bytes, unsigned int length)
-{
-    const unsigned int room = SHA512_Message_Block_Size - context->Message_Block_Index;
-    unsigned int count = std::min(length, room);
-    if (context->Length_High == UINT64_MAX) {
-        const std::uint64_t bytesBeforeWrap = ~context->Length_Low / 8;
-        if (count > bytesBeforeWrap) {
-            count = static_cast<unsigned int>(bytesBeforeWrap) + 1;
-        }
-    }
-    std::memcpy(context->Message_Block + context->Message_Block_Index, bytes, count);
-    context->Message_Block_Index =
-        static_cast<std::int_least16_t>(context->Message_Block_Index + count);
-    addBits(context, 8 * std::uint64_t{count});
-    if (!context->Corrupted && context->Message_Block_Index == SHA512_Message_Block_Size) {
-        SHA384_512ProcessMessageBlock(context);
-    }
-    return count;
-}
-
-// Closes the message with padByte, which holds any final message bits followed by the
-// padding's leading 1 bit, then the zero fill and the 128-bit big-endian bit count.
-void SHA384_512Finalize(SHA512Context* context, std::uint8_t padByte)
-{
-    std::uint8_t* const block = context->Message_Block;
-    const int padIndex = context->Message_Block_Index;
-    block[padIndex] = padByte;
-    int index = padIndex + 1;
-    if (padIndex >= lengthFieldOffset) {
-        std::fill(block + index, block + SHA512_Message_Block_Size, std::uint8_t{0});
-        SHA384_512ProcessMessageBlock(context);
-        index = 0;
-    }
-    std::fill(block + index, block + lengthFieldOffset, std::uint8_t{0});
-    storeBigEndian(context->Length_High, block + lengthFieldOffset);
-    storeBigEndian(context->Length_Low, block + lengthFieldOffset + 8);
-    SHA384_512ProcessMessageBlock(context);
-
-    std::fill(block, block + SHA512_Message_Block_Size, std::uint8_t{0});
-    context->Length_Low = 0;
-    context->Length_High = 0;
-    context->Computed = 1;
-}
-
-int SHA384_512Reset(SHA512Context* context, const std::uint64_t (&initialHash)[8])
-{
-    if (!context) {
-        return shaNull;
-    }
-    std::copy(std::begin(initialHash), std::end(initialHash), context->Intermediate_Hash);
-    context->Length_Low = 0;
-    context->Length_High = 0;
-    context->Message_Block_Index = 0;
-    context->Computed = 0;
-    context->Corrupted = 0;
-    return shaSuccess;
-}
-
-int SHA384_512ResultN(SHA512Context* context, std::uint8_t* digest, int hashSize)
-{
-    if (!context || !digest) {
-        return shaNull;
-    }
-    if (context->Corrupted) {
-        return context->Corrupted;
-    }
-    if (!context->Computed) {
-        SHA384_512Finalize(context, 0x80);
-    }
-    for (int i = 0; i < hashSize; ++i) {
-        digest[i] =
-            static_cast<std::uint8_t>(context->Intermediate_Hash[i >> 3] >> 8 * (7 - (i & 7)));
-    }
-    return shaSuccess;
+    ShaPrivate::Sha2Compression<Sha512Traits>::processBlock(context, roundConstants);
 }
 
 } // namespace
 
 int SHA384Reset(SHA512Context* context)
 {
-    return SHA384_512Reset(context, sha384InitialHash);
+    return ShaPrivate::reset(context, sha384InitialHash);
 }
 
 int SHA384Input(SHA512Context* context, unsigned char const* bytes, unsigned int bytecount)
@@ -275,61 +72,27 @@ int SHA384FinalBits(SHA512Context* context, unsigned char bits, unsigned int bit
 
 int SHA384Result(SHA512Context* context, unsigned char Message_Digest[SHA384HashSize])
 {
-    return SHA384_512ResultN(context, Message_Digest, SHA384HashSize);
+    return ShaPrivate::result<SHA384_512ProcessMessageBlock>(context, Message_Digest,
+                                                             SHA384HashSize);
 }
 
 int SHA512Reset(SHA512Context* context)
 {
-    return SHA384_512Reset(context, sha512InitialHash);
+    return ShaPrivate::reset(context, sha512InitialHash);
 }
 
 int SHA512Input(SHA512Context* context, unsigned char const* bytes, unsigned int bytecount)
 {
-    if (bytecount == 0) {
-        return shaSuccess;
-    }
-    if (!context || !bytes) {
-        return shaNull;
-    }
-    if (context->Computed) {
-        context->Corrupted = shaStateError;
-        return shaStateError;
-    }
-    if (context->Corrupted) {
-        return context->Corrupted;
-    }
-    // An overflow of the bit count ends the input quietly; the next call reports it.
-    while (bytecount > 0 && !context->Corrupted) {
-        const unsigned int taken = takeBytes(context, bytes, bytecount);
-        bytes += taken;
-        bytecount -= taken;
-    }
-    return shaSuccess;
+    return ShaPrivate::input<SHA384_512ProcessMessageBlock>(context, bytes, bytecount);
 }
 
 int SHA512FinalBits(SHA512Context* context, unsigned char bits, unsigned int bit_count)
 {
-    if (bit_count == 0) {
-        return shaSuccess;
-    }
-    if (!context) {
-        return shaNull;
-    }
-    if (bit_count >= 8 || context->Computed) {
-        context->Corrupted = shaStateError;
-        return shaStateError;
-    }
-    if (context->Corrupted) {
-        return context->Corrupted;
-    }
-    addBits(context, bit_count);
-    SHA384_512Finalize(context,
-                       static_cast<std::uint8_t>((bits & ShaPrivate::finalBitsMask[bit_count]) |
-                                                 ShaPrivate::finalBitsMark[bit_count]));
-    return shaSuccess;
+    return ShaPrivate::finalBits<SHA384_512ProcessMessageBlock>(context, bits, bit_count);
 }
 
 int SHA512Result(SHA512Context* context, unsigned char Message_Digest[SHA512HashSize])
 {
-    return SHA384_512ResultN(context, Message_Digest, SHA512HashSize);
+    return ShaPrivate::result<SHA384_512ProcessMessageBlock>(context, Message_Digest,
+                                                             SHA512HashSize);
 }
