@@ -4,9 +4,7 @@
 #include "modalboxdriver.h"
 #include "producttitle.h"
 
-#include <QDir>
 #include <QIcon>
-#include <QProcess>
 #include <QtTest>
 
 #include <boost/filesystem/exception.hpp>
@@ -28,26 +26,20 @@ const int NotFound = Install::StateToolNotFound, Installed = Install::StateInsta
           NotInstalled = Install::StateNotInstalled, OrgMissing = Install::StateOriginalMissing,
           Other = Install::StateOtherTool, ReadError = Install::StateReadError;
 
-enum Thing { Nothing, UnityTool, OtherTool, Converter, Folder, NonEmptyFolder, DanglingLink };
+// What make() puts at a path besides a file of those bytes; a null array puts nothing there.
+const QByteArray Folder = "<dir>", NonEmptyFolder = "<full dir>", DanglingLink = "<link>";
 
-// Puts `thing` at `path`. A non-empty folder opens, but can be neither read nor removed.
-bool make(const QString& path, Thing thing)
+enum Operation { Check, DoInstall, DoUninstall, DoSilentUninstall };
+
+// Puts `what` at `path`. A non-empty folder opens, but can be neither read nor removed.
+bool make(const QString& path, const QByteArray& what)
 {
-    if (thing == Folder || thing == NonEmptyFolder)
+    if (what == Folder || what == NonEmptyFolder)
         return QDir().mkpath(path) &&
-               (thing == Folder || FakeUnityBundle::writeFile(path + "/inside", "x"));
-    if (thing == DanglingLink)
+               (what == Folder || FakeUnityBundle::writeFile(path + "/inside", "x"));
+    if (what == DanglingLink)
         return QFile::link(path + "-nowhere", path);
-    const QByteArray bytes = thing == UnityTool   ? FakeUnityBundle::unityToolBytes()
-                             : thing == Converter ? FakeUnityBundle::converterBytes()
-                                                  : "#!/bin/sh\necho another tool\n";
-    return thing == Nothing || FakeUnityBundle::writeFile(path, bytes);
-}
-
-int stateOf(const FakeUnityBundle& bundle)
-{
-    boost::filesystem::path target, org;
-    return Install::CheckMirrelState(bundle.unityPath(), target, org);
+    return what.isNull() || FakeUnityBundle::writeFile(path, what);
 }
 
 // Runs `operation` in a child process: as nobody (uid and gid 65534) when `unprivileged`, and
@@ -76,118 +68,84 @@ int inChild(const std::function<int()>& operation, bool unprivileged, rlim_t siz
 }
 } // namespace
 
-Q_DECLARE_METATYPE(Thing)
+Q_DECLARE_METATYPE(Operation)
 
 class TestMirrelInstall : public QObject
 {
     Q_OBJECT
 private slots:
-    void state_data();
-    void state();
-    void operation_data();
-    void operation();
+    void stateAndOperations_data();
+    void stateAndOperations();
     void inChildProcess();
     void standInConverter();
-    void iconLoads();
 };
 
-void TestMirrelInstall::state_data()
+void TestMirrelInstall::stateAndOperations_data()
 {
-    QTest::addColumn<QByteArray>("tool"); // null: no tool file
-    QTest::addColumn<Thing>("original");
-    QTest::addColumn<int>("expected");
-
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<QByteArray>("tool");
+    QTest::addColumn<QByteArray>("original");
+    QTest::addColumn<QString>("text"); // of the one box shown; none: no box
+    QTest::addColumn<int>("state");    // afterwards
+    const auto row = [](const char* name, Operation operation, const QByteArray& tool,
+                        const QByteArray& original, const QString& text, int state) {
+        QTest::newRow(name) << operation << tool << original << text << state;
+    };
     const QByteArray unity = FakeUnityBundle::unityToolBytes();
-    const QByteArray converter = FakeUnityBundle::converterBytes();
+    const QByteArray mirrel = FakeUnityBundle::converterBytes();
     // `text` at `at` in 300 bytes of filler that starts neither text.
     const auto fileWith = [](const QByteArray& text, int at) {
         return QByteArray(300, '.').replace(at, text.size(), text);
     };
-    QTest::newRow("no tool") << QByteArray() << UnityTool << NotFound;
-    QTest::newRow("Unity's tool, leftover original") << unity << UnityTool << NotInstalled;
-    QTest::newRow("converter, no original") << converter << Nothing << OrgMissing;
-    QTest::newRow("converter, folder original") << converter << Folder << Installed;
-    QTest::newRow("converter, dangling original") << converter << DanglingLink << OrgMissing;
-    QTest::newRow("other tool") << QByteArray("#!/bin/sh\necho other\n") << UnityTool << Other;
-    QTest::newRow("empty file") << QByteArray("") << UnityTool << Other;
-    // Both scans stop one start position short of the end.
-    QTest::newRow("49 bytes, marker only") << Marker << UnityTool << Other;
-    QTest::newRow("marker at size-49") << fileWith(Marker, 251) << UnityTool << Other;
-    QTest::newRow("marker at size-50") << fileWith(Marker, 250) << UnityTool << Installed;
-    QTest::newRow("version at size-26") << fileWith(VersionText, 274) << Nothing << Other;
-    QTest::newRow("version at size-27") << fileWith(VersionText, 273) << Nothing << NotInstalled;
-    QTest::newRow("both texts") << VersionText + fileWith(Marker, 200) << Nothing << OrgMissing;
-}
+    row("no tool", Check, {}, unity, {}, NotFound);
+    row("converter, folder original", Check, mirrel, Folder, {}, Installed);
+    row("empty file", Check, "", unity, {}, Other);
+    // Both scans (one helper) stop one start position short of the end.
+    row("marker at size-49", Check, fileWith(Marker, 251), unity, {}, Other);
+    row("marker at size-50", Check, fileWith(Marker, 250), unity, {}, Installed);
+    row("both texts", Check, VersionText + fileWith(Marker, 200), {}, {}, OrgMissing);
 
-// Every case runs in a bundle whose path is not ASCII.
-void TestMirrelInstall::state()
-{
-    QFETCH(QByteArray, tool);
-    QFETCH(Thing, original);
-    QFETCH(int, expected);
-
-    FakeUnityBundle bundle(QStringLiteral("ユニティ 2019.4 é.app"));
-    QVERIFY((tool.isNull() || bundle.writeTool(tool)) && make(bundle.originalPath(), original));
-    boost::filesystem::path target, org;
-    QCOMPARE(Install::CheckMirrelState(bundle.unityPath(), target, org), expected);
-    QCOMPARE(QByteArray::fromStdString(target.string()), bundle.toolPath().toUtf8());
-    QCOMPARE(QByteArray::fromStdString(org.string()), bundle.originalPath().toUtf8());
-}
-
-void TestMirrelInstall::operation_data()
-{
-    QTest::addColumn<bool>("install"); // else uninstall
-    QTest::addColumn<Thing>("tool");
-    QTest::addColumn<Thing>("original");
-    QTest::addColumn<QString>("text"); // of the box; none: uninstall silently
-    QTest::addColumn<int>("stateAfter");
-
-    const QString link =
-        QStringLiteral("<a href='%1'>対処方法を見る</a>")
+    const QString renameLink =
+        QStringLiteral(
+            "Quorvaneの組み込みに失敗しました。<br/><br/>ファイルのリネームができませんでした。"
+            "<br/><br/>Unity Hubをご使用ではありませんか？<br/><a href='%1'>対処方法を見る</a>")
             .arg(manualPageUrl(QString::fromLatin1(ManualUnityHubSection)).toString());
-    const QString renameLink = QStringLiteral("Quorvaneの組み込みに失敗しました。<br/><br/>"
-                                              "ファイルのリネームができませんでした。<br/><br/>"
-                                              "Unity Hubをご使用ではありませんか？<br/>") +
-                               link;
     const QString done = QStringLiteral("UnityからQuorvaneを取り外しました。");
     const QString failed = QStringLiteral("Quorvaneの取り外しに失敗しました。\n\n");
     const QString rename = failed + QStringLiteral("ファイルのリネームができませんでした。");
     const QString remove = failed + QStringLiteral("不要となるファイルの削除ができませんでした。");
-    QTest::newRow("install over a leftover original")
-        << true << UnityTool << OtherTool << QStringLiteral("UnityへQuorvaneを組み込みました。")
-        << Installed;
-    QTest::newRow("install, non-empty original folder")
-        << true << UnityTool << NonEmptyFolder << renameLink << NotInstalled;
-    QTest::newRow("uninstall") << false << Converter << UnityTool << done << NotInstalled;
-    QTest::newRow("uninstall, no tool") << false << Nothing << UnityTool << done << NotInstalled;
-    QTest::newRow("uninstall, no original")
-        << false << Converter << Nothing << rename << OrgMissing;
-    QTest::newRow("uninstall, dangling original")
-        << false << Converter << DanglingLink << rename << OrgMissing;
-    QTest::newRow("uninstall, tool can't be removed")
-        << false << NonEmptyFolder << UnityTool << remove << ReadError;
-    QTest::newRow("silent") << false << Converter << UnityTool << QString() << NotInstalled;
-    QTest::newRow("silent, failing") << false << Converter << Nothing << QString() << OrgMissing;
+    row("install over a leftover original", DoInstall, unity, "#!/bin/sh\n",
+        QStringLiteral("UnityへQuorvaneを組み込みました。"), Installed);
+    row("install, folder in the way", DoInstall, unity, NonEmptyFolder, renameLink, NotInstalled);
+    row("uninstall", DoUninstall, mirrel, unity, done, NotInstalled);
+    row("uninstall, no tool", DoUninstall, {}, unity, done, NotInstalled);
+    row("uninstall, no original", DoUninstall, mirrel, {}, rename, OrgMissing);
+    row("uninstall, dangling original", DoUninstall, mirrel, DanglingLink, rename, OrgMissing);
+    row("uninstall, tool can't be removed", DoUninstall, NonEmptyFolder, unity, remove, ReadError);
+    row("silent", DoSilentUninstall, mirrel, unity, {}, NotInstalled);
+    row("silent, failing", DoSilentUninstall, mirrel, {}, {}, OrgMissing);
 }
 
-void TestMirrelInstall::operation()
+void TestMirrelInstall::stateAndOperations()
 {
-    QFETCH(bool, install);
-    QFETCH(Thing, tool);
-    QFETCH(Thing, original);
+    QFETCH(Operation, operation);
+    QFETCH(QByteArray, tool);
+    QFETCH(QByteArray, original);
     QFETCH(QString, text);
-    QFETCH(int, stateAfter);
+    QFETCH(int, state);
 
-    FakeUnityBundle bundle;
+    FakeUnityBundle bundle(QStringLiteral("ユニティ 2019.4 é.app")); // a path not in ASCII
     QVERIFY(make(bundle.toolPath(), tool) && make(bundle.originalPath(), original));
     ModalBoxDriver driver;
     driver.answer(QMessageBox::Ok);
     boost::filesystem::path target, org;
-    Install::GetMirrelTargetPath(bundle.unityPath(), target, org);
-    if (install)
+    Install::CheckMirrelState(bundle.unityPath(), target, org);
+    QCOMPARE(QString::fromStdString(target.string() + '\n' + org.string()),
+             bundle.toolPath() + '\n' + bundle.originalPath());
+    if (operation == DoInstall)
         Install::InstallMirrel_OSX(nullptr, target, org);
-    else
-        Install::UninstallMirrel_OSX(nullptr, text.isEmpty(), target, org);
+    else if (operation != Check)
+        Install::UninstallMirrel_OSX(nullptr, operation == DoSilentUninstall, target, org);
 
     QVERIFY(driver.unexpectedBoxes().isEmpty());
     QCOMPARE(driver.seen().size(), text.isEmpty() ? 0 : 1);
@@ -195,17 +153,15 @@ void TestMirrelInstall::operation()
         const SeenBox& box = driver.seen().first();
         QCOMPARE(box.title + box.text, QString::fromUtf8(ProductTitle) + text);
         QCOMPARE(box.textFormat, text.contains("<br/>") ? Qt::RichText : Qt::AutoText);
-        const bool failedInstall = install && stateAfter != Installed;
+        const bool failedInstall = operation == DoInstall && state != Installed;
         QCOMPARE(box.icon, failedInstall ? QMessageBox::NoIcon : QMessageBox::Information);
         QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     }
-    QCOMPARE(stateOf(bundle), stateAfter);
-    if (stateAfter == Installed) { // Unity's tool beside the converter, mode 0775
+    QCOMPARE(Install::CheckMirrelState(bundle.unityPath(), target, org), state);
+    if (operation == DoInstall && state == Installed) { // Unity's tool beside the converter
         QCOMPARE(bundle.readTool() + bundle.readOriginal(),
                  FakeUnityBundle::converterBytes() + FakeUnityBundle::unityToolBytes());
-        struct stat info = {};
-        QVERIFY(stat(QFile::encodeName(bundle.toolPath()), &info) == 0 &&
-                (info.st_mode & 07777) == 0775);
+        QCOMPARE(QFile::permissions(bundle.toolPath()), QFile::Permissions(0x7775)); // 0775
     }
 }
 
@@ -219,44 +175,39 @@ void TestMirrelInstall::inChildProcess()
     boost::filesystem::path target, org;
     Install::GetMirrelTargetPath(bundle.unityPath(), target, org);
     const std::function<int()> install([&] { return Install::InstallMirrelCore(target, org); });
+    const std::function<int()> check(
+        [&] { return Install::CheckMirrelState(bundle.unityPath(), target, org); });
     QCOMPARE(inChild(install, true, 0), int(Install::ResultRenameFailed));
-    const int half = FakeUnityBundle::converterBytes().size() / 2;
-    QCOMPARE(inChild(install, false, half), int(Install::ResultWriteFailed));
+    QCOMPARE(inChild(install, false, 100), int(Install::ResultWriteFailed));
     QCOMPARE(QDir(bundle.toolsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{"PVRTexTool"});
-    QCOMPARE(stateOf(bundle), NotInstalled);
+    QCOMPARE(check(), NotInstalled);
 
     QCOMPARE(chmod(QFile::encodeName(bundle.toolsFolder()), 0700), 0);
-    QCOMPARE(inChild([&] { return stateOf(bundle); }, true, 0), RaisedError);
+    QCOMPARE(inChild(check, true, 0), RaisedError);
 }
 
 // The stand-in converter hands every call on unchanged to PVRTexTool_org beside it, and fails
-// clearly without it. The embedded converter never carries Unity's version text.
+// without it. The embedded converter never carries Unity's version text; its icon loads.
 void TestMirrelInstall::standInConverter()
 {
     QVERIFY(!FakeUnityBundle::converterBytes().contains(VersionText));
+    QVERIFY(!QIcon(QStringLiteral(":/images/res/mirrel.icns")).pixmap(48, 48).isNull());
     FakeUnityBundle bundle;
     QVERIFY(bundle.writeTool(FakeUnityBundle::readFile(QStringLiteral(STANDIN_CONVERTER))));
     const QStringList arguments{"-i", "a b.png", "", "テクスチャ.pvr", "--x=\"y\""};
     QProcess converter;
-    converter.start(bundle.toolPath(), arguments);
-    QVERIFY(converter.waitForFinished(30000));
-    QVERIFY(converter.exitCode() != 0);
-    QVERIFY(
-        QString::fromLocal8Bit(converter.readAllStandardError()).contains(bundle.originalPath()));
+    const auto run = [&] {
+        converter.start(bundle.toolPath(), arguments);
+        return converter.waitForFinished(30000);
+    };
+    QVERIFY(run() && converter.exitCode() != 0);
 
     const QByteArray recorder = "#!/bin/sh\nprintf '%s\\0' \"$@\" >\"$0.args\"\nexit 3\n";
     QVERIFY(FakeUnityBundle::writeFile(bundle.originalPath(), recorder));
-    converter.start(bundle.toolPath(), arguments);
-    QVERIFY(converter.waitForFinished(30000));
-    QCOMPARE(converter.exitCode(), 3);
+    QVERIFY(run() && converter.exitCode() == 3);
     QCOMPARE(FakeUnityBundle::readFile(bundle.originalPath() + ".args"),
              (arguments.join(QChar()) + QChar()).toUtf8());
-}
-
-void TestMirrelInstall::iconLoads()
-{
-    QVERIFY(!QIcon(QStringLiteral(":/images/res/mirrel.icns")).pixmap(48, 48).isNull());
 }
 
 QTEST_MAIN(TestMirrelInstall)

@@ -8,7 +8,23 @@
 namespace
 {
 const char HandledProperty[] = "modalBoxDriverHandled";
+
+SeenBox describe(QWidget* modal)
+{
+    SeenBox seen;
+    seen.title = modal->windowTitle();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        seen.text = box->text();
+        seen.textFormat = box->textFormat();
+        seen.icon = box->icon();
+        seen.iconPixmapSize = box->iconPixmap().size();
+        seen.buttons = box->standardButtons();
+        if (QPushButton* def = box->defaultButton())
+            seen.defaultButtonText = def->text();
+    }
+    return seen;
 }
+} // namespace
 
 ModalBoxDriver::ModalBoxDriver(QObject* parent) : QObject(parent)
 {
@@ -55,25 +71,6 @@ void ModalBoxDriver::reset()
 {
     m_answers.clear();
     m_seen.clear();
-}
-
-SeenBox ModalBoxDriver::describe(QWidget* modal)
-{
-    SeenBox seen;
-    seen.className = QString::fromLatin1(modal->metaObject()->className());
-    seen.title = modal->windowTitle();
-    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-        seen.text = box->text();
-        seen.textFormat = box->textFormat();
-        seen.icon = box->icon();
-        seen.iconPixmapSize = box->iconPixmap().size();
-        seen.buttons = box->standardButtons();
-        for (QAbstractButton* button : box->buttons())
-            seen.buttonTexts.append(button->text());
-        if (QPushButton* def = box->defaultButton())
-            seen.defaultButtonText = def->text();
-    }
-    return seen;
 }
 
 void ModalBoxDriver::poll()

@@ -5,19 +5,16 @@
 #include <QObject>
 #include <QPixmap>
 #include <QString>
-#include <QStringList>
 #include <QTimer>
 #include <functional>
 
 // What a test saw of one modal box before it answered it.
 struct SeenBox {
-    QString className;
     QString title;
     QString text;
     Qt::TextFormat textFormat = Qt::AutoText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QSize iconPixmapSize;
-    QStringList buttonTexts; // in the order the box holds them
     QMessageBox::StandardButtons buttons;
     QString defaultButtonText; // empty when the box has no default button
     bool answered = false;     // false: nobody expected this box and the driver closed it
@@ -47,9 +44,6 @@ public:
     int pendingAnswers() const { return m_answers.size(); }
     // Forgets what was seen and drops queued answers.
     void reset();
-
-    // Records a message box the way seen() holds it; usable on any QMessageBox.
-    static SeenBox describe(QWidget* modal);
 
 private:
     void poll();

@@ -15,7 +15,6 @@ public:
     TempDocuments(const TempDocuments&) = delete;
     TempDocuments& operator=(const TempDocuments&) = delete;
 
-    bool isValid() const { return m_dir.isValid(); }
     QString root() const { return m_dir.path(); }
     QString home() const;
     QString documents() const;
