@@ -1,7 +1,9 @@
 #include "apputil.h"
 #include "convertererror.h"
+#include "errormailsettings.h"
 #include "libmailer.h"
 #include "producttitle.h"
+#include "utf8bytes.h"
 
 #include <cstdlib>
 
@@ -72,4 +74,12 @@ int AppUtil::MirrelSendErrorMail(const std::string& code, const std::string& ser
 
     std::string errorText;
     return libSendMail(server, port, from, to, subject, body, errorText, useAuth, user, password);
+}
+
+int sendErrorMail(const QString& code, const ErrorMailSetting& mail)
+{
+    return AppUtil::MirrelSendErrorMail(
+        utf8UpToNul(code), utf8UpToNul(mail.ErrorMailServer), mail.ErrorMailPort,
+        utf8UpToNul(mail.ErrorMailFrom), utf8UpToNul(mail.ErrorMailTo), mail.ErrorMailAuthUse,
+        utf8UpToNul(mail.ErrorMailAuthName), utf8UpToNul(mail.ErrorMailAuthPass));
 }

@@ -1,7 +1,7 @@
 #include "apputil.h"
 #include "convertererror.h"
+#include "errormailsettings.h"
 #include "producttitle.h"
-#include "utf8bytes.h"
 
 #include <QMessageBox>
 
@@ -49,14 +49,6 @@ const NotifyRow* findRow(int code)
     return nullptr;
 }
 
-void sendMail(const QString& code, const ErrorMailSetting& mail)
-{
-    AppUtil::MirrelSendErrorMail(
-        utf8UpToNul(code), utf8UpToNul(mail.ErrorMailServer), mail.ErrorMailPort,
-        utf8UpToNul(mail.ErrorMailFrom), utf8UpToNul(mail.ErrorMailTo), mail.ErrorMailAuthUse,
-        utf8UpToNul(mail.ErrorMailAuthName), utf8UpToNul(mail.ErrorMailAuthPass));
-}
-
 // Codes without a row show the general heading and nothing more than their code: every code
 // the converter sends has a row, so an unknown one carries no description of its own.
 QString notificationText(const NotifyRow* row, const QString& code)
@@ -76,7 +68,7 @@ void AppUtil::MirrelNotifyError(QWidget* parent, const QString& code)
     const int value = code.toInt(nullptr, 10);
     const ErrorMailSetting mail = loadSetting().ErrorMail;
     if (mail.ErrorMailUse)
-        sendMail(code, mail);
+        sendErrorMail(code, mail);
 
     const NotifyRow* row = findRow(value);
     const QString title = QString::fromUtf8(ProductTitle);

@@ -3,8 +3,8 @@
 
 #include "apputil.h"
 #include "commanderror.h"
+#include "errormailsettings.h"
 #include "producttitle.h"
-#include "utf8bytes.h"
 
 #include <QIntValidator>
 #include <QMessageBox>
@@ -134,14 +134,6 @@ bool wantsTestMail(QWidget* dialog)
     return box.exec() == QMessageBox::Yes;
 }
 
-void sendTestMail(const ErrorMailSetting& mail)
-{
-    AppUtil::MirrelSendErrorMail(
-        TestMailCode, utf8UpToNul(mail.ErrorMailServer), mail.ErrorMailPort,
-        utf8UpToNul(mail.ErrorMailFrom), utf8UpToNul(mail.ErrorMailTo), mail.ErrorMailAuthUse,
-        utf8UpToNul(mail.ErrorMailAuthName), utf8UpToNul(mail.ErrorMailAuthPass));
-}
-
 // OK: checks the fields, saves them, offers the test mail and closes the dialog. Only the mail
 // fields are ours: the conversion options stay as the file holds them, not as the main window
 // shows them.
@@ -159,7 +151,7 @@ void saveAndOfferTestMail(QDialog* dialog, const Ui_ErrroNotifySettingDialog& ui
         return;
     }
     if (setting.ErrorMail.ErrorMailUse && wantsTestMail(dialog))
-        sendTestMail(setting.ErrorMail);
+        sendErrorMail(QString::fromLatin1(TestMailCode), setting.ErrorMail);
     dialog->accept();
 }
 

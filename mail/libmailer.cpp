@@ -9,17 +9,6 @@
 #include <ctime>
 #include <exception>
 
-namespace
-{
-
-int fail(MailStatus status, const std::string& reason, std::string& errorText)
-{
-    errorText = mailer::failureText(status, reason);
-    return static_cast<int>(status);
-}
-
-} // namespace
-
 int libSendMail(const std::string& server, int port, const std::string& from, const std::string& to,
                 const std::string& subject, const std::string& body, std::string& errorText,
                 bool useAuth, const std::string& user, const std::string& password)
@@ -32,10 +21,10 @@ int libSendMail(const std::string& server, int port, const std::string& from, co
     try {
         const std::string problem = mailer::findInputProblem(request);
         if (!problem.empty())
-            return fail(MailStatus::InvalidInput, problem, errorText);
+            return static_cast<int>(mailer::fail(MailStatus::InvalidInput, problem, errorText));
         const std::string message = mailer::composeMessage(request, std::time(nullptr));
         return static_cast<int>(mailer::sendOverSmtp(request, message, errorText));
     } catch (const std::exception& error) {
-        return fail(MailStatus::InternalError, error.what(), errorText);
+        return static_cast<int>(mailer::fail(MailStatus::InternalError, error.what(), errorText));
     }
 }

@@ -86,9 +86,10 @@ const char* describe(MailStatus status)
 
 } // namespace
 
-std::string failureText(MailStatus status, const std::string& reason)
+MailStatus fail(MailStatus status, const std::string& reason, std::string& errorText)
 {
-    return std::string(describe(status)) + ": " + reason;
+    errorText = std::string(describe(status)) + ": " + reason;
+    return status;
 }
 
 } // namespace mailer

@@ -13,7 +13,8 @@ namespace mailer
 // (0 when the server never answered).
 MailStatus statusOfTransfer(CURLcode result, long replyCode);
 
-// The one-line error text of a failed send: what failed, then `reason`.
-std::string failureText(MailStatus status, const std::string& reason);
+// Puts the one-line error text of a failed send (what failed, then `reason`) into `errorText`
+// and returns `status`.
+MailStatus fail(MailStatus status, const std::string& reason, std::string& errorText);
 
 } // namespace mailer

@@ -134,10 +134,8 @@ std::string curlReason(CURLcode result, const char* errorBuffer)
 MailStatus finish(CURL* handle, CURLcode result, const TransferParts& parts, const SmtpTrace& trace,
                   std::string& errorText)
 {
-    if (trace.authSkipped()) {
-        errorText = failureText(MailStatus::AuthFailed, "the server offers no authentication");
-        return MailStatus::AuthFailed;
-    }
+    if (trace.authSkipped())
+        return fail(MailStatus::AuthFailed, "the server offers no authentication", errorText);
     long replyCode = 0;
     if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &replyCode) != CURLE_OK)
         replyCode = 0;
@@ -147,10 +145,9 @@ MailStatus finish(CURL* handle, CURLcode result, const TransferParts& parts, con
     std::string reason = curlReason(result, parts.errorBuffer);
     if (result == CURLE_USE_SSL_FAILED)
         reason = "STARTTLS is required to send credentials: " + reason;
-    errorText = failureText(status, reason);
     if (!trace.lastNegativeReply().empty())
-        errorText += "; server replied: " + trace.lastNegativeReply();
-    return status;
+        reason += "; server replied: " + trace.lastNegativeReply();
+    return fail(status, reason, errorText);
 }
 
 } // namespace
@@ -159,23 +156,17 @@ MailStatus sendOverSmtp(const MailRequest& request, const std::string& message,
                         std::string& errorText)
 {
     const CURLcode init = initCurlOnce();
-    if (init != CURLE_OK) {
-        errorText = failureText(MailStatus::InternalError, curl_easy_strerror(init));
-        return MailStatus::InternalError;
-    }
+    if (init != CURLE_OK)
+        return fail(MailStatus::InternalError, curl_easy_strerror(init), errorText);
     const TransferSettings settings = currentTransferSettings();
     TransferParts parts;
     const CurlEasy handle(curl_easy_init());
-    if (!handle || !buildParts(request, message, settings, parts)) {
-        errorText = failureText(MailStatus::InternalError, "libcurl could not be set up");
-        return MailStatus::InternalError;
-    }
+    if (!handle || !buildParts(request, message, settings, parts))
+        return fail(MailStatus::InternalError, "libcurl could not be set up", errorText);
     SmtpTrace trace(request.useAuth);
     const CURLcode setup = configure(handle.get(), request, settings, parts, trace);
-    if (setup != CURLE_OK) {
-        errorText = failureText(MailStatus::InternalError, curlReason(setup, parts.errorBuffer));
-        return MailStatus::InternalError;
-    }
+    if (setup != CURLE_OK)
+        return fail(MailStatus::InternalError, curlReason(setup, parts.errorBuffer), errorText);
     const CURLcode result = curl_easy_perform(handle.get());
     return finish(handle.get(), result, parts, trace, errorText);
 }
