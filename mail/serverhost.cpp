@@ -24,17 +24,24 @@ bool isLabel(std::string_view label)
     return true;
 }
 
+// inet_pton (POSIX) reads a C string, so it would never see what follows a NUL.
+bool parseAddress(int family, std::string_view host, void* address)
+{
+    if (host.find('\0') != std::string_view::npos)
+        return false;
+    const std::string text(host);
+    return inet_pton(family, text.c_str(), address) == 1;
+}
+
 bool parseIpv6(std::string_view host, in6_addr& address)
 {
-    const std::string text(host);
-    return inet_pton(AF_INET6, text.c_str(), &address) == 1;
+    return parseAddress(AF_INET6, host, &address);
 }
 
 bool isIpv4Loopback(std::string_view host)
 {
-    const std::string text(host);
     in_addr address{};
-    return inet_pton(AF_INET, text.c_str(), &address) == 1 && (ntohl(address.s_addr) >> 24) == 127;
+    return parseAddress(AF_INET, host, &address) && (ntohl(address.s_addr) >> 24) == 127;
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
@@ -49,6 +56,16 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
             return false;
     }
     return true;
+}
+
+// "localhost" or a name under it (RFC 6761, 6.3).
+bool isLocalhostName(std::string_view host)
+{
+    constexpr std::string_view suffix = ".localhost";
+    return isHostName(host) &&
+           (equalsIgnoringCase(host, "localhost") ||
+            (host.size() > suffix.size() &&
+             equalsIgnoringCase(host.substr(host.size() - suffix.size()), suffix)));
 }
 
 } // namespace
@@ -76,13 +93,9 @@ bool isServerHost(std::string_view host)
 
 bool isLoopbackHost(std::string_view host)
 {
-    const std::string_view suffix = ".localhost";
-    if (equalsIgnoringCase(host, "localhost") ||
-        (host.size() > suffix.size() &&
-         equalsIgnoringCase(host.substr(host.size() - suffix.size()), suffix)))
-        return true;
     in6_addr address{};
-    return isIpv4Loopback(host) || (parseIpv6(host, address) && IN6_IS_ADDR_LOOPBACK(&address));
+    return isLocalhostName(host) || isIpv4Loopback(host) ||
+           (parseIpv6(host, address) && IN6_IS_ADDR_LOOPBACK(&address));
 }
 
 std::string hostForUrl(const std::string& host)

@@ -11,7 +11,8 @@ namespace mailer
 // Dotted IPv4 addresses pass as well.
 bool isHostName(std::string_view host);
 
-// True when `host` is a host name or an IPv6 address (without brackets).
+// True when `host` is a host name or an IPv6 address (without brackets). Like every check
+// here, it reads the whole of `host`: a NUL anywhere makes it no host at all.
 bool isServerHost(std::string_view host);
 
 // True when `host` can only mean this machine: "localhost" and "*.localhost" (which libcurl

@@ -19,20 +19,21 @@ const QByteArray kPassword = "pässwörd-日本";
 
 struct Mail {
     QString server = QStringLiteral("127.0.0.1");
-    int port = 0;
+    int port = -1; // -1: the port of the test's own server
     QByteArray from = "notifier@quorvane.test";
     QByteArray to = "developer@example.org";
     QByteArray subject =
         "テクスチャの変換に失敗しました：画像が設定した最大サイズ（2048×2048）を超えています";
     QByteArray body = "本文は\r\n.\r\n.x\r\nです。"; // lines SMTP would dot-stuff
-    QByteArray password;                             // non-empty: authenticate as kUser
+    QByteArray user = kUser;
+    QByteArray password; // non-empty: authentication on
 };
 
 int send(const Mail& m, std::string& errorText)
 {
     return libSendMail(m.server.toStdString(), m.port, m.from.toStdString(), m.to.toStdString(),
                        m.subject.toStdString(), m.body.toStdString(), errorText,
-                       !m.password.isEmpty(), kUser.toStdString(), m.password.toStdString());
+                       !m.password.isEmpty(), m.user.toStdString(), m.password.toStdString());
 }
 
 } // namespace
@@ -72,9 +73,12 @@ void TestLibMailer::sends_data()
     QTest::addColumn<QByteArray>("password"); // non-empty: authentication on
     QTest::addColumn<MailStatus>("status");
     QTest::addColumn<QString>("errorMentions");
+    QTest::addColumn<QByteArray>("subject");
     const auto row = [](const char* name, S security, bool serverAuth, const QByteArray& password,
-                        MailStatus status, const char* mentions = "") {
-        QTest::newRow(name) << security << serverAuth << password << status << QString(mentions);
+                        MailStatus status, const char* mentions = "",
+                        const QByteArray& subject = Mail().subject) {
+        QTest::newRow(name) << security << serverAuth << password << status << QString(mentions)
+                            << subject;
     };
     row("plain", S::None, false, "", MailStatus::Ok);
     row("STARTTLS when offered", S::StartTls, false, "", MailStatus::Ok);
@@ -84,6 +88,9 @@ void TestLibMailer::sends_data()
     row("auth on, no STARTTLS", S::None, true, kPassword, MailStatus::TlsFailed, "STARTTLS");
     row("auth on, no AUTH offered", S::StartTls, false, kPassword, MailStatus::AuthFailed);
     row("implicit TLS on 465", S::ImplicitTls, false, "", MailStatus::Ok);
+    row("ASCII subject", S::None, false, "", MailStatus::Ok, "", "Texture conversion failed");
+    row("ASCII subject, blanks at the ends", S::None, false, "", MailStatus::Ok, "",
+        "  Texture conversion failed ");
 }
 
 void TestLibMailer::sends()
@@ -93,6 +100,7 @@ void TestLibMailer::sends()
     QFETCH(QByteArray, password);
     QFETCH(MailStatus, status);
     QFETCH(QString, errorMentions);
+    QFETCH(QByteArray, subject);
     // Without TLS the server offers AUTH in clear: refusing it is up to the library.
     SmtpServer server({security, m_cert.certificateFile(), m_cert.keyFile(),
                        serverAuth ? kUser : QByteArray(), kPassword,
@@ -101,6 +109,7 @@ void TestLibMailer::sends()
     Mail mail;
     mail.server = kRemote;
     mail.password = password;
+    mail.subject = subject;
     mail.port = security == SmtpServer::Security::ImplicitTls ? 465 : server.port();
     mailer::TransferSettings door; // the test certificate is trusted unless TLS is meant to fail
     if (status != MailStatus::TlsFailed)
@@ -148,9 +157,12 @@ void TestLibMailer::silentListener_data()
 {
     QTest::addColumn<Mail>("mail");
     QTest::addColumn<MailStatus>("status");
-    const auto bad = [](const char* name, QByteArray Mail::*field, const QByteArray& value) {
+    // With authentication on, a loopback server would waive STARTTLS.
+    const auto bad = [](const char* name, auto Mail::*field, const auto& value, bool auth = false) {
         Mail mail;
         mail.*field = value;
+        if (auth)
+            mail.password = kPassword;
         QTest::newRow(name) << mail << MailStatus::InvalidInput;
     };
     QTest::newRow("good mail meets the bound") << Mail() << MailStatus::TimedOut;
@@ -158,6 +170,15 @@ void TestLibMailer::silentListener_data()
     bad("LF in sender", &Mail::from, "a@b.test\nDATA");
     bad("CR LF in subject", &Mail::subject, "Hi\r\nBcc: evil@b.test");
     bad("NUL in subject", &Mail::subject, QByteArray("Hi\0x", 4));
+    bad("NUL in IPv6 server, auth on", &Mail::server, "::1" + QString(QChar(0)) + "evil", true);
+    bad("NUL in recipient", &Mail::to, QByteArray("dev\0x@b.test", 12));
+    bad("U+0085 in subject", &Mail::subject, "Hi\xc2\x85there");
+    bad("DEL in subject", &Mail::subject, "Hi\x7fthere");
+    bad("U+0085 in sender", &Mail::from, "a\xc2\x85@b.test");
+    bad("DEL in recipient", &Mail::to, "a\x7f@b.test");
+    bad("port 0", &Mail::port, 0);
+    bad("port 65536", &Mail::port, 65536);
+    bad("auth on, empty user", &Mail::user, QByteArray(), true);
     bad("display name", &Mail::to, "Dev <dev@b.test>");
     bad("two recipients", &Mail::to, "a@b.test,c@d.test");
     bad("invalid UTF-8 in subject", &Mail::subject, "\xff");
@@ -173,7 +194,8 @@ void TestLibMailer::silentListener()
     mailer::TransferSettings door;
     door.totalTimeout = std::chrono::milliseconds(800);
     setMailerTestSettings(door);
-    mail.port = listener.serverPort();
+    if (mail.port == Mail().port)
+        mail.port = listener.serverPort();
 
     std::string errorText;
     const QDeadlineTimer bound(3000);
