@@ -1,7 +1,7 @@
 #pragma once
 
-// For tests only: the application never includes this header, and nothing it reads (such as
-// settings.xml) reaches these functions.
+// For tests only: these functions exist in the mailer_testing library alone, which test
+// builds link in place of mailer; the library the application ships has no such door.
 
 #include "libmailer.h"
 #include "transfersettings.h"

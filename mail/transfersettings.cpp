@@ -1,42 +1,12 @@
 #include "transfersettings.h"
-#include "libmailer_testing.h"
-
-#include <mutex>
 
 namespace mailer
 {
-namespace
-{
 
-std::mutex& settingsMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
-TransferSettings& settingsInForce()
-{
-    static TransferSettings settings;
-    return settings;
-}
-
-} // namespace
-
+// The library the application ships has no way to change them.
 TransferSettings currentTransferSettings()
 {
-    const std::lock_guard<std::mutex> lock(settingsMutex());
-    return settingsInForce();
+    return {};
 }
 
 } // namespace mailer
-
-void setMailerTestSettings(const mailer::TransferSettings& settings)
-{
-    const std::lock_guard<std::mutex> lock(mailer::settingsMutex());
-    mailer::settingsInForce() = settings;
-}
-
-void resetMailerTestSettings()
-{
-    setMailerTestSettings(mailer::TransferSettings{});
-}

@@ -16,7 +16,8 @@ struct TransferSettings {
     std::vector<std::string> connectTo; // libcurl CONNECT_TO entries "HOST:PORT:ADDRESS:PORT"
 };
 
-// A copy of the settings in force; safe from any thread.
+// A copy of the settings in force; safe from any thread. The shipping library always gives the
+// defaults; the test library gives what the test set last.
 TransferSettings currentTransferSettings();
 
 } // namespace mailer
