@@ -65,6 +65,29 @@ void assignText(QString& field, const QString& text)
     field = text;
 }
 
+// Whether one UTF-16 unit, standing alone, is a character XML 1.0 allows.
+bool isXmlChar(char16_t unit)
+{
+    return unit == 0x9 || unit == 0xA || unit == 0xD || (unit >= 0x20 && unit <= 0xD7FF) ||
+           (unit >= 0xE000 && unit <= 0xFFFD);
+}
+
+QString withXmlCharsOnly(const QString& text)
+{
+    QString kept;
+    kept.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar unit = text.at(i);
+        if (unit.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            kept += unit; // with its low half: U+10000 and above are allowed
+            kept += text.at(++i);
+        } else if (isXmlChar(unit.unicode())) {
+            kept += unit;
+        }
+    }
+    return kept;
+}
+
 } // namespace
 
 QString fieldText(const SettingField& field)
@@ -75,4 +98,13 @@ QString fieldText(const SettingField& field)
 void setFieldFromText(const SettingField& field, const QString& text)
 {
     std::visit([&text](auto* value) { assignText(*value, text); }, field.value);
+}
+
+void dropNonXmlChars(Setting& setting)
+{
+    QString scrambledPassword; // Base64, never holds such characters
+    for (const SettingField& field : settingFields(setting, scrambledPassword)) {
+        if (QString* const* text = std::get_if<QString*>(&field.value))
+            **text = withXmlCharsOnly(**text);
+    }
 }

@@ -24,3 +24,8 @@ QString fieldText(const SettingField& field);
 // Sets a field from its text: QVariant::toBool for flags; for integers the decimal value with
 // optional sign and surrounding blanks, 0 for anything else, out-of-range numbers included.
 void setFieldFromText(const SettingField& field, const QString& text);
+
+// Drops from every text field of `setting` the characters that XML 1.0 does not allow in a
+// document (W3C XML 1.0, production Char): controls other than tab, LF and CR, U+FFFE, U+FFFF
+// and unpaired surrogates. Written as they are, they would leave a file that is not well-formed.
+void dropNonXmlChars(Setting& setting);

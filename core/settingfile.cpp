@@ -4,8 +4,10 @@
 
 #include <QDomDocument>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
+#include <cstdio>
 
 namespace
 {
@@ -93,21 +95,35 @@ bool writeBackup(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
-// Keeps a copy of a settings file we cannot read (a hand edit gone wrong, say) as
-// settings.xml.bak before it is replaced. False when the file cannot even be read: then it
-// must not be replaced.
+bool isWriteOnlyFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.isWritable() && !info.isReadable();
+}
+
+// POSIX rename(): one step, and it replaces a settings.xml.bak left from before.
+bool moveFile(const QString& from, const QString& to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// Keeps a settings file we cannot read (a hand edit gone wrong, say) as settings.xml.bak
+// before it is replaced: a copy, so it stays in place should the save fail, or, when it can be
+// written but not read, the file itself, whose modes the new file must not take over. False
+// when it can be neither: then it must not be replaced.
 bool setAsideUnreadableFile(const QString& path)
 {
     QByteArray bytes;
     QDomDocument doc;
+    const QString backup = path + QStringLiteral(".bak");
     switch (readStoredFile(path, bytes, doc)) {
     case StoredFile::Missing:
     case StoredFile::Ours:
         return true;
     case StoredFile::Foreign:
-        return writeBackup(path + QStringLiteral(".bak"), bytes);
+        return writeBackup(backup, bytes);
     case StoredFile::Unopenable:
-        break;
+        return isWriteOnlyFile(path) && moveFile(path, backup);
     }
     return false;
 }
@@ -127,20 +143,24 @@ Setting AppUtil::loadSetting()
 
 bool AppUtil::saveSetting(const Setting& setting)
 {
-    const ErrorMailSetting& mail = setting.ErrorMail;
+    Setting stored = setting;
+    dropNonXmlChars(stored);
+    // Scrambled with the user name as it is written, which is the key it is read back with.
+    const ErrorMailSetting& mail = stored.ErrorMail;
     QString scrambledPassword;
     EncodeAuthPassword(mail.ErrorMailAuthName, mail.ErrorMailAuthPass, scrambledPassword);
 
     const QString path = getSettingFile();
-    if (!Utility::createAppDirectory(path))
+    if (!Utility::createAppDirectory(path) || !setAsideUnreadableFile(path))
         return false;
 
     // The new content goes to a temporary file that is renamed into place only when complete,
     // so neither a failure part-way nor the converter reading meanwhile sees a partial file.
+    // Only a folder that takes no new file, beside a settings.xml that may be written, has the
+    // file rewritten in place.
     QSaveFile file(path);
-    if (!writeDocument(settingDocument(setting, scrambledPassword), file))
-        return false;
-    return setAsideUnreadableFile(path) && file.commit();
+    file.setDirectWriteFallback(true);
+    return writeDocument(settingDocument(stored, scrambledPassword), file) && file.commit();
 }
 
 QDomElement AppUtil::createElem(QDomDocument& doc, const QString& tag, const QString& value)

@@ -58,6 +58,19 @@ QStringList fieldsOf(Setting setting)
     return texts;
 }
 
+int changeMode(const QString& path, int mode)
+{
+    return chmod(QFile::encodeName(path).constData(), mode);
+}
+
+// The content of the file at `path` after making it readable; null when there is none.
+QByteArray openedUp(const QString& path)
+{
+    changeMode(path, 0644);
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 class SettingFileTest : public QObject
@@ -141,6 +154,13 @@ private slots:
         QTest::newRow("blank strings")
             << settingFile("<UnityPath> </UnityPath><ConfigPath>\t</ConfigPath>")
             << "UnityPath=/Applications/Unity/Unity.app ConfigPath=";
+        // A hand edit can bring in, as references, characters XML 1.0 forbids; written back
+        // raw, they would leave a file that reads as the defaults. Lone surrogates go too.
+        QTest::newRow("characters XML forbids")
+            << settingFile("<ConfigPath>a&#1;&#0;&#x1F;&#xFFFE;&#xFFFF;&#xDC00;\t&#13;\n&#xD800;" +
+                           QStringLiteral("\U00010000\uFFFDb").toUtf8() +
+                           "</ConfigPath><ErrorMailServer>smtp</ErrorMailServer>")
+            << QStringLiteral("ConfigPath=a\t\r\n\U00010000\uFFFDb ErrorMailServer=smtp");
         // Scrambled: UTF-8 bytes plus a 14-byte marker, at most 200; the user name comes after.
         const auto password = [](const QString& user, const QString& clear) {
             QString text;
@@ -158,6 +178,10 @@ private slots:
             << password("u", QStringLiteral("ab") + QChar(0) + "cd") << "ErrorMailAuthPass=ab";
         QTest::newRow("password, other user")
             << password("u", "pw").replace(">u<", ">v<") << "ErrorMailAuthPass=";
+        // The name keys the scrambling: the password must come back under the name as written.
+        QTest::newRow("password, user name XML forbids")
+            << password(QStringLiteral("u\1"), "pw").replace('\1', "&#1;")
+            << "ErrorMailAuthName=u ErrorMailAuthPass=pw";
     }
 
     void readsFile()
@@ -167,42 +191,75 @@ private slots:
         TempDocuments temp;
         if (!content.isNull())
             QVERIFY(temp.writeSettingsFile(content));
+        // Saved and read again, as every start does, so nothing read may be lost on the way.
+        QVERIFY(AppUtil::saveSetting(AppUtil::loadSetting()));
         const QStringList fields = fieldsOf(AppUtil::loadSetting());
         for (const QString& field : expected.split(QLatin1Char(' ')))
             QVERIFY2(fields.contains(field), qPrintable(fields.join(QLatin1Char(' '))));
-        QVERIFY(AppUtil::saveSetting(Setting()));
         QFile backup(temp.settingsFile() + QStringLiteral(".bak"));
         QCOMPARE(backup.exists(), !content.isNull() && expected == unusable);
         if (backup.open(QIODevice::ReadOnly))
             QCOMPARE(backup.readAll(), content);
     }
 
-    void failedSaveKeepsOldFile_data()
+    void decodeKeepsOutputUnlessDecoded()
     {
-        QTest::addColumn<QStringList>("runner"); // runs a copy of this test to save the defaults
-        QTest::addColumn<int>("mode");
-        QTest::newRow("full disk") << QStringList{"prlimit", "--fsize=100"} << 0644; // root too
-        // Root ignores file modes: the save runs as an unprivileged user.
-        const QStringList user{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-        QTest::newRow("read-only file") << (geteuid() ? QStringList{"env"} : user) << 0444;
+        QString empty, one, output = QStringLiteral("before");
+        AppUtil::EncodeAuthPassword(QStringLiteral("u"), QString(), empty);
+        AppUtil::EncodeAuthPassword(QStringLiteral("u"), QStringLiteral("x"), one);
+        QVERIFY(!AppUtil::DecodeAuthPassword(QStringLiteral("u"), empty, output));
+        QVERIFY(!AppUtil::DecodeAuthPassword(QStringLiteral("v"), one, output));
+        QCOMPARE(output, QStringLiteral("before"));
+        QVERIFY(AppUtil::DecodeAuthPassword(QStringLiteral("u"), one, output));
+        QCOMPARE(output, QStringLiteral("x"));
     }
 
-    void failedSaveKeepsOldFile()
+    void saveUnderRestrictions_data()
+    {
+        QTest::addColumn<QStringList>("runner"); // runs a copy of this test to save the defaults
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<int>("fileMode");
+        QTest::addColumn<bool>("saved");                  // else the old file stays as it was
+        QTest::addColumn<bool>("setAside");               // the old file is settings.xml.bak
+        const QStringList disk{"prlimit", "--fsize=100"}; // a full disk, for root too
+        QTest::newRow("full disk") << disk << 0777 << 0644 << false << false;
+        // Root ignores file modes: the save runs as an unprivileged user.
+        const QStringList user =
+            geteuid() ? QStringList{"env"}
+                      : QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        QTest::newRow("read-only file") << user << 0777 << 0444 << false << false;
+        QTest::newRow("read-only folder") << user << 0555 << 0666 << true << false;
+        QTest::newRow("write-only file") << user << 0777 << 0222 << true << true;
+        QTest::newRow("write-only file, read-only folder")
+            << user << 0555 << 0222 << false << false;
+    }
+
+    void saveUnderRestrictions()
     {
         QFETCH(QStringList, runner);
-        QFETCH(int, mode);
+        QFETCH(int, folderMode);
+        QFETCH(int, fileMode);
+        QFETCH(bool, saved);
+        QFETCH(bool, setAside);
         TempDocuments temp;
         const QByteArray old = settingFile("<ConfigPath>/old</ConfigPath>");
         QVERIFY(temp.writeSettingsFile(old));
-        // Opened up, so only the file's mode stops the save and the copy is in the user's reach.
-        for (const QString& path :
-             {temp.root(), temp.home(), temp.documents(), temp.settingsFolder()})
-            QCOMPARE(chmod(QFile::encodeName(path).constData(), 0777), 0);
-        QCOMPARE(chmod(QFile::encodeName(temp.settingsFile()).constData(), mode), 0);
+        const QString folder = temp.settingsFolder();
+        const QString file = temp.settingsFile();
+        // Opened up, so only the row's modes stop the save and the copy is in the user's reach.
+        for (const QString& path : {temp.root(), temp.home(), temp.documents()})
+            QCOMPARE(changeMode(path, 0777), 0);
+        QCOMPARE(changeMode(folder, folderMode), 0);
+        QCOMPARE(changeMode(file, fileMode), 0);
         const QString self = temp.root() + QStringLiteral("/self");
         QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), self));
-        QCOMPARE(QProcess::execute(runner.takeFirst(), runner << self << saveOption), 1);
-        QCOMPARE(temp.readSettingsFile(), old);
+        QCOMPARE(QProcess::execute(runner.takeFirst(), runner << self << saveOption),
+                 saved ? 0 : 1);
+        // A new file its owner cannot read would load as the defaults.
+        QVERIFY(!saved || QFileInfo(file).permission(QFile::ReadOwner));
+        QCOMPARE(changeMode(folder, 0777), 0);
+        QCOMPARE(openedUp(file), saved ? QByteArray(defaultFile) : old);
+        QCOMPARE(openedUp(file + QStringLiteral(".bak")), setAside ? old : QByteArray());
     }
 };
 
