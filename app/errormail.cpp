@@ -53,12 +53,12 @@ long leadingNumber(const std::string& code)
     return std::strtol(code.c_str(), nullptr, 10);
 }
 
-} // namespace
-
-int AppUtil::MirrelSendErrorMail(const std::string& code, const std::string& server, int port,
-                                 const std::string& from, const std::string& to, bool useAuth,
-                                 const std::string& user, const std::string& password)
+// MirrelSendErrorMail with libSendMail's one-line reason kept in `errorText`.
+int composeAndSend(const std::string& code, const std::string& server, int port,
+                   const std::string& from, const std::string& to, bool useAuth,
+                   const std::string& user, const std::string& password, std::string& errorText)
 {
+    errorText.clear();
     if (port == 0 || server.empty() || from.empty() || to.empty())
         return 0;
 
@@ -72,14 +72,29 @@ int AppUtil::MirrelSendErrorMail(const std::string& code, const std::string& ser
     }
     body += "Error code : " + code;
 
-    std::string errorText;
     return libSendMail(server, port, from, to, subject, body, errorText, useAuth, user, password);
+}
+
+} // namespace
+
+int AppUtil::MirrelSendErrorMail(const std::string& code, const std::string& server, int port,
+                                 const std::string& from, const std::string& to, bool useAuth,
+                                 const std::string& user, const std::string& password)
+{
+    std::string errorText;
+    return composeAndSend(code, server, port, from, to, useAuth, user, password, errorText);
+}
+
+int sendErrorMail(const QString& code, const ErrorMailSetting& mail, std::string& errorText)
+{
+    return composeAndSend(utf8UpToNul(code), utf8UpToNul(mail.ErrorMailServer), mail.ErrorMailPort,
+                          utf8UpToNul(mail.ErrorMailFrom), utf8UpToNul(mail.ErrorMailTo),
+                          mail.ErrorMailAuthUse, utf8UpToNul(mail.ErrorMailAuthName),
+                          utf8UpToNul(mail.ErrorMailAuthPass), errorText);
 }
 
 int sendErrorMail(const QString& code, const ErrorMailSetting& mail)
 {
-    return AppUtil::MirrelSendErrorMail(
-        utf8UpToNul(code), utf8UpToNul(mail.ErrorMailServer), mail.ErrorMailPort,
-        utf8UpToNul(mail.ErrorMailFrom), utf8UpToNul(mail.ErrorMailTo), mail.ErrorMailAuthUse,
-        utf8UpToNul(mail.ErrorMailAuthName), utf8UpToNul(mail.ErrorMailAuthPass));
+    std::string errorText;
+    return sendErrorMail(code, mail, errorText);
 }

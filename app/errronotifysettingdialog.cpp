@@ -4,7 +4,10 @@
 #include "apputil.h"
 #include "commanderror.h"
 #include "errormailsettings.h"
+#include "libmailer.h"
 #include "producttitle.h"
+#include "settinglimits.h"
+#include "utf8bytes.h"
 
 #include <QIntValidator>
 #include <QMessageBox>
@@ -57,45 +60,106 @@ int readPort(const QLineEdit* field)
 
 struct FieldProblem {
     QLineEdit* field;
-    const char* message;
+    QString message;
 };
+
+FieldProblem refusal(QLineEdit* field, const char* message)
+{
+    return FieldProblem{field, translated(message)};
+}
+
+// The field's first problem: empty, or a text that `accepts` refuses.
+std::optional<FieldProblem> checkField(QLineEdit* field, bool (*accepts)(const QString&),
+                                       const char* emptyMessage, const char* refusedMessage)
+{
+    if (field->text().isEmpty())
+        return refusal(field, emptyMessage);
+    if (!accepts(field->text()))
+        return refusal(field, refusedMessage);
+    return std::nullopt;
+}
+
+// The mail layer judges the very bytes that the test mail and the notification hand to it.
+bool isMailServer(const QString& text)
+{
+    return libMailAcceptsServer(utf8UpToNul(text));
+}
+
+bool isMailAddress(const QString& text)
+{
+    return libMailAcceptsAddress(utf8UpToNul(text));
+}
+
+// The first of server, port, sender and recipient that is empty or that the mail layer would
+// refuse before it connects.
+std::optional<FieldProblem> findMailProblem(const Ui_ErrroNotifySettingDialog& ui)
+{
+    if (std::optional<FieldProblem> problem = checkField(
+            ui.lineEdit, isMailServer,
+            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog", "SMTPサーバーを指定してください。"),
+            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                              "SMTPサーバーにはホスト名またはIPアドレスだけを、空白を入れずに半角"
+                              "文字で指定してください。")))
+        return problem;
+    if (!isAcceptablePort(ui.lineEdit_2))
+        return refusal(ui.lineEdit_2,
+                       QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                                         "ポート番号を1から65535の範囲で指定してください。"));
+    if (std::optional<FieldProblem> problem = checkField(
+            ui.lineEdit_3, isMailAddress,
+            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog", "Fromメールアドレスを指定してください。"),
+            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                              "Fromメールアドレスには名前や空白を付けずに、user@example.comの形の"
+                              "アドレスを1つだけ半角文字で指定してください。")))
+        return problem;
+    return checkField(
+        ui.lineEdit_4, isMailAddress,
+        QT_TRANSLATE_NOOP("ErrroNotifySettingDialog", "Toメールアドレスを指定してください。"),
+        QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                          "Toメールアドレスには名前や空白を付けずに、user@example.comの形のアドレ"
+                          "スを1つだけ半角文字で指定してください。"));
+}
+
+// The first of user name and password that is empty or that settings.xml would not give back.
+// The password is scrambled under the user name, so a lost user name loses it too.
+std::optional<FieldProblem> findLoginProblem(const Ui_ErrroNotifySettingDialog& ui)
+{
+    if (std::optional<FieldProblem> problem = checkField(
+            ui.lineEdit_5, isStorableText,
+            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                              "SMTP Authユーザー名を指定してください。"),
+            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                              "SMTP Authユーザー名には空白以外の文字を含めて指定してください。")))
+        return problem;
+    if (ui.lineEdit_6->text().isEmpty())
+        return refusal(ui.lineEdit_6, QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                                                        "SMTP Authパスワードを指定してください。"));
+    if (!isStorablePassword(ui.lineEdit_6->text())) {
+        FieldProblem problem = refusal(
+            ui.lineEdit_6, QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
+                                             "SMTP Authパスワードが長すぎます。UTF-8で%1バイト"
+                                             "（半角英数字で%1文字）以内で指定してください。"));
+        problem.message = problem.message.arg(StoredPasswordLimit);
+        return problem;
+    }
+    return std::nullopt;
+}
 
 // The first field, in the order of the form, that keeps the settings from being saved.
 std::optional<FieldProblem> findProblem(const Ui_ErrroNotifySettingDialog& ui)
 {
     if (!ui.checkBox->isChecked())
         return std::nullopt;
-    if (ui.lineEdit->text().isEmpty())
-        return FieldProblem{ui.lineEdit, QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
-                                                           "SMTPサーバーを指定してください。")};
-    if (!isAcceptablePort(ui.lineEdit_2))
-        return FieldProblem{ui.lineEdit_2,
-                            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
-                                              "ポート番号を1から65535の範囲で指定してください。")};
-    if (ui.lineEdit_3->text().isEmpty())
-        return FieldProblem{ui.lineEdit_3,
-                            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
-                                              "Fromメールアドレスを指定してください。")};
-    if (ui.lineEdit_4->text().isEmpty())
-        return FieldProblem{
-            ui.lineEdit_4,
-            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog", "Toメールアドレスを指定してください。")};
+    if (std::optional<FieldProblem> problem = findMailProblem(ui))
+        return problem;
     if (!ui.checkBox_2->isChecked())
         return std::nullopt;
-    if (ui.lineEdit_5->text().isEmpty())
-        return FieldProblem{ui.lineEdit_5,
-                            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
-                                              "SMTP Authユーザー名を指定してください。")};
-    if (ui.lineEdit_6->text().isEmpty())
-        return FieldProblem{ui.lineEdit_6,
-                            QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
-                                              "SMTP Authパスワードを指定してください。")};
-    return std::nullopt;
+    return findLoginProblem(ui);
 }
 
 void showProblem(QWidget* dialog, const FieldProblem& problem)
 {
-    QMessageBox::warning(dialog, productTitle(), translated(problem.message), QMessageBox::Ok,
+    QMessageBox::warning(dialog, productTitle(), problem.message, QMessageBox::Ok,
                          QMessageBox::NoButton);
     problem.field->selectAll();
     problem.field->setFocus(Qt::OtherFocusReason);
@@ -134,6 +198,20 @@ bool wantsTestMail(QWidget* dialog)
     return box.exec() == QMessageBox::Yes;
 }
 
+// Sends the test mail; the settings are saved already, so a failure only needs telling, with
+// the mail layer's reason, before the dialog closes.
+void sendTestMail(QWidget* dialog, const ErrorMailSetting& mail)
+{
+    std::string reason;
+    if (sendErrorMail(QString::fromLatin1(TestMailCode), mail, reason) == 0)
+        return;
+    QMessageBox::warning(dialog, productTitle(),
+                         translated("試験メールを送信できませんでした。設定は保存されています。"
+                                    "\n\n%1")
+                             .arg(QString::fromStdString(reason)),
+                         QMessageBox::Ok, QMessageBox::NoButton);
+}
+
 // OK: checks the fields, saves them, offers the test mail and closes the dialog. Only the mail
 // fields are ours: the conversion options stay as the file holds them, not as the main window
 // shows them.
@@ -151,7 +229,7 @@ void saveAndOfferTestMail(QDialog* dialog, const Ui_ErrroNotifySettingDialog& ui
         return;
     }
     if (setting.ErrorMail.ErrorMailUse && wantsTestMail(dialog))
-        sendErrorMail(QString::fromLatin1(TestMailCode), setting.ErrorMail);
+        sendTestMail(dialog, setting.ErrorMail);
     dialog->accept();
 }
 

@@ -1,4 +1,5 @@
 #include "apputil.h"
+#include "settinglimits.h"
 #include "sha.h"
 #include "utf8bytes.h"
 #include "utility.h"
@@ -10,9 +11,6 @@ namespace
 {
 
 using ScrambleKey = std::array<unsigned char, SHA256HashSize>;
-
-constexpr std::size_t markerLength = 14;
-constexpr unsigned long maxBlockLength = 200;
 
 // The salt of the key and the end marker of the scrambled block. Assembled one character at a
 // time so it never stands as one literal in the binary. Stored passwords depend on it: the
@@ -74,17 +72,18 @@ bool AppUtil::EncodeAuthPassword(const QString& user, const QString& password, Q
 
 bool AppUtil::DecodeAuthPassword(const QString& user, const QString& text, QString& out)
 {
-    unsigned char block[maxBlockLength] = {};
-    unsigned long length = maxBlockLength;
-    if (!Utility::Base64Decode(utf8UpToNul(text), block, length) || length <= markerLength)
+    unsigned char block[ScrambledBlockLimit] = {};
+    unsigned long length = ScrambledBlockLimit;
+    if (!Utility::Base64Decode(utf8UpToNul(text), block, length) || length <= ScrambleMarkerLength)
         return false;
 
     applyKey(block, length, deriveKey(user));
     std::string marker;
     appendScrambleConstant(marker);
-    const std::size_t passwordLength = length - markerLength;
-    if (marker.compare(0, markerLength, reinterpret_cast<const char*>(block) + passwordLength,
-                       markerLength) != 0)
+    const std::size_t passwordLength = length - ScrambleMarkerLength;
+    if (marker.compare(0, ScrambleMarkerLength,
+                       reinterpret_cast<const char*>(block) + passwordLength,
+                       ScrambleMarkerLength) != 0)
         return false;
 
     // The clear password ends at its first NUL, as it did when it was scrambled.

@@ -31,3 +31,14 @@ LIBMAILER_API int libSendMail(const std::string& server, int port, const std::st
                               const std::string& to, const std::string& subject,
                               const std::string& body, std::string& errorText, bool useAuth,
                               const std::string& user, const std::string& password);
+
+// True when libSendMail takes `server` as its SMTP server: a host name or an IP address (IPv6
+// without brackets) and nothing else, so no white space, port, URL scheme or non-ASCII letter.
+// libSendMail refuses any other server with MailStatus::InvalidInput before it connects.
+LIBMAILER_API bool libMailAcceptsServer(const std::string& server);
+
+// True when libSendMail takes `address` as its sender or recipient: one plain address
+// local@domain in ASCII (an RFC 5321 Mailbox with a dot-atom local part), so no display name,
+// angle brackets, white space or second address. libSendMail refuses any other address with
+// MailStatus::InvalidInput before it connects.
+LIBMAILER_API bool libMailAcceptsAddress(const std::string& address);

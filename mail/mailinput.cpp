@@ -1,8 +1,19 @@
 #include "mailinput.h"
 
+#include "libmailer.h"
 #include "mailaddress.h"
 #include "serverhost.h"
 #include "utf8.h"
+
+bool libMailAcceptsServer(const std::string& server)
+{
+    return mailer::isServerHost(server);
+}
+
+bool libMailAcceptsAddress(const std::string& address)
+{
+    return mailer::isPlainAddress(address);
+}
 
 namespace mailer
 {
@@ -11,13 +22,13 @@ std::string findInputProblem(const MailRequest& request)
 {
     if (request.server.empty())
         return "no SMTP server is set";
-    if (!isServerHost(request.server))
+    if (!libMailAcceptsServer(request.server))
         return "the SMTP server is not a host name or IP address";
     if (request.port < 1 || request.port > 65535)
         return "the SMTP port " + std::to_string(request.port) + " is outside 1 to 65535";
-    if (!isPlainAddress(request.from))
+    if (!libMailAcceptsAddress(request.from))
         return "the sender is not one plain address local@domain";
-    if (!isPlainAddress(request.to))
+    if (!libMailAcceptsAddress(request.to))
         return "the recipient is not one plain address local@domain";
     if (!isValidUtf8(request.subject))
         return "the subject is not valid UTF-8";

@@ -80,17 +80,36 @@ private slots:
         QTest::addColumn<int>("field"); // in the order of the form
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        const auto row = [](const char* name, int field, const char* text, const char* message) {
-            QTest::newRow(name) << field << QString(text) << QString(message);
+        const auto row = [](const char* name, int field, const QString& text, const char* message) {
+            QTest::newRow(name) << field << text << QString(message);
         };
         const char* port = "ポート番号を1から65535の範囲で指定してください。";
+        const char* server = "SMTPサーバーにはホスト名またはIPアドレスだけを、空白を入れずに半角"
+                             "文字で指定してください。";
+        const char* from = "Fromメールアドレスには名前や空白を付けずに、user@example.comの形の"
+                           "アドレスを1つだけ半角文字で指定してください。";
+        const char* to = "Toメールアドレスには名前や空白を付けずに、user@example.comの形のアドレ"
+                         "スを1つだけ半角文字で指定してください。";
         row("no server", 0, "", "SMTPサーバーを指定してください。");
+        row("server with a trailing blank", 0, "smtp.example.com ", server);
+        row("server of blanks", 0, "  ", server);
         row("port 0", 1, "0", port);
         row("port with a group separator", 1, "1,000", port);
         row("no sender", 2, "", "Fromメールアドレスを指定してください。");
+        row("sender with a trailing blank", 2, "u@unity.test ", from);
+        row("sender with a display name", 2, "Dev <dev@example.org>", from);
         row("no recipient", 3, "", "Toメールアドレスを指定してください。");
+        row("two recipients", 3, "dev@unity.test, qa@unity.test", to);
+        row("non-ASCII recipient", 3, "dév@unity.test", to);
         row("no user", 4, "", "SMTP Authユーザー名を指定してください。");
+        // U+3000 too reads back from settings.xml as nothing.
+        row("user of blanks", 4, "\u3000 ",
+            "SMTP Authユーザー名には空白以外の文字を含めて指定"
+            "してください。");
         row("no password", 5, "", "SMTP Authパスワードを指定してください。");
+        row("password of 187 UTF-8 bytes", 5, QString(93, QChar(0xE4)) + 'x',
+            "SMTP Authパスワードが長すぎます。UTF-8で186バイト（半角英数字で186文字）以内で"
+            "指定してください。");
     }
     // The field gets the row's text and every later field is emptied: only the first problem
     // shows, nothing is saved, and Escape then cancels.
@@ -117,6 +136,75 @@ private slots:
         QVERIFY(dialog.isVisible() && !QFile::exists(m_documents.settingsFile()));
         QTest::keyClick(edit, Qt::Key_Escape);
         QVERIFY(!dialog.isVisible() && dialog.result() == QDialog::Rejected);
+    }
+
+    void checksSavesAndAsksAsTheBoxesSay_data()
+    {
+        QTest::addColumn<bool>("mail");
+        QTest::addColumn<bool>("auth");
+        QTest::addColumn<QStringList>("texts"); // the six fields, each saved as it stands
+        // Nothing is checked, not even the credentials of a checked authentication box.
+        QTest::newRow("mail off") << false << true
+                                  << QStringList{
+                                         "smtp example", "0", "Dev <dev@example.org>", "", "", ""};
+        QTest::newRow("mail without authentication")
+            << true << false
+            << QStringList{"smtp.example.com", "587", "u@unity.test", "dev@unity.test", "", ""};
+        QTest::newRow("mail with authentication, longest password")
+            << true << true
+            << QStringList{"smtp.example.com", "587",      "u@unity.test",
+                           "dev@unity.test",   "dev user", QString(93, QChar(0xE4))};
+    }
+    // Only with mail on does OK ask about the test mail; No then closes the dialog as well.
+    void checksSavesAndAsksAsTheBoxesSay()
+    {
+        QFETCH(bool, mail);
+        QFETCH(bool, auth);
+        QFETCH(QStringList, texts);
+        ErrroNotifySettingDialog dialog;
+        box(dialog, 0)->setChecked(mail);
+        box(dialog, 1)->setChecked(auth);
+        for (int i = 0; i < texts.size(); ++i)
+            edits(dialog)[i]->setText(texts[i]);
+        dialog.show();
+        if (mail)
+            m_boxes.answer(QMessageBox::No);
+        clickOk(dialog);
+        QCOMPARE(m_boxes.seen().size(), mail ? 1 : 0);
+        QVERIFY(!dialog.isVisible() && dialog.result() == QDialog::Accepted);
+        const ErrorMailSetting saved = AppUtil::loadSetting().ErrorMail;
+        QCOMPARE(QStringList({saved.ErrorMailServer, QString::number(saved.ErrorMailPort),
+                              saved.ErrorMailFrom, saved.ErrorMailTo, saved.ErrorMailAuthName,
+                              saved.ErrorMailAuthPass}),
+                 texts);
+        QVERIFY(saved.ErrorMailUse == mail && saved.ErrorMailAuthUse == auth);
+    }
+
+    // A test mail that fails is told with the mail layer's reason; the settings stay saved.
+    void reportsAFailedTestMail()
+    {
+        SmtpServer::Options options;
+        options.user = "user";
+        options.password = "secret";
+        options.authBeforeTls = true;
+        SmtpServer server(options);
+        ErrroNotifySettingDialog dialog;
+        fill(dialog, "127.0.0.1", server.port());
+        edits(dialog)[5]->setText("wrong");
+        box(dialog, 1)->setChecked(true);
+        dialog.show();
+        m_boxes.answer(QMessageBox::Yes);
+        m_boxes.answer(QMessageBox::Ok);
+        clickOk(dialog);
+        const SeenBox box = m_boxes.seen().value(1);
+        QCOMPARE(box.title, QStringLiteral("Sorvel Quorvane for Unity"));
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        QVERIFY2(box.text.startsWith("試験メールを送信できませんでした。設定は保存されています。"
+                                     "\n\nSMTP authentication failed: "),
+                 qPrintable(box.text));
+        QVERIFY(!dialog.isVisible() && dialog.result() == QDialog::Accepted);
+        QCOMPARE(AppUtil::loadSetting().ErrorMail.ErrorMailAuthPass, QStringLiteral("wrong"));
+        QVERIFY(server.messages().isEmpty());
     }
 
     // Return on the test-mail question takes the default, No. Later the dialog saves the
