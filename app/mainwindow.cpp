@@ -151,19 +151,20 @@ bool MainWindow::installQuorvane(InstallMode mode)
     if (mode == ModeCheck)
         return state == Install::StateInstalled;
 
+    bool ran = true;
     if (mode == ModeInstall && state == Install::StateNotInstalled) {
         Install::InstallMirrel_OSX(this, target, org);
-        enableControl();
-        return true;
-    }
-    if (mode == ModeUninstall && state == Install::StateInstalled) {
+    } else if (mode == ModeUninstall && state == Install::StateInstalled) {
         Install::UninstallMirrel_OSX(this, false, target, org);
-        enableControl();
-        return true;
+    } else {
+        QMessageBox::information(this, QString::fromUtf8(ProductTitle),
+                                 refusal(state, QString::fromUtf8(target.string().c_str())));
+        ran = false;
     }
-    QMessageBox::information(this, QString::fromUtf8(ProductTitle),
-                             refusal(state, QString::fromUtf8(target.string().c_str())));
-    return false;
+    // A refusal, too, may come from a bundle changed behind the window's back: the controls
+    // then catch up with it.
+    enableControl();
+    return ran;
 }
 
 void MainWindow::on_pushButton_7_clicked()

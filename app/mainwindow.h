@@ -29,6 +29,7 @@ public:
     void enableControl();
     // ModeCheck: whether the converter is installed. Otherwise: whether the install or
     // uninstall operation ran (its own box reports how it went); false after an explaining box.
+    // Either way the controls are refreshed afterwards.
     bool installQuorvane(InstallMode mode);
 
 private Q_SLOTS:

@@ -42,6 +42,18 @@ void setTicks(Setting& s, int ticks)
         *fields[i] = ticks & 1 << i;
 }
 
+// The state line's style sheet and text, as shown and as they should be.
+QString shownLine(const QWidget& window)
+{
+    const QLabel* label = window.findChild<MyLabelIcon*>("widget")->textLabel;
+    return label->styleSheet() + ' ' + label->text();
+}
+QString lineFor(bool installed)
+{
+    return installed ? "font-weight: bold; color: cyan Quorvaneが組み込まれています"
+                     : "font-weight: bold; color: red Quorvaneが組み込まれていません";
+}
+
 const QString Uninstalled = "UnityからQuorvaneを取り外しました。";
 // The boxes that refuse a command; %1: the tool's path.
 const std::tuple<const char*, State, QString> Refusals[] = {
@@ -114,10 +126,8 @@ private Q_SLOTS:
         for (const char* name : {"checkBox", "groupBox", "pushButton_2", "pushButton_3"})
             enabledNow += window.findChild<QWidget*>(name)->isEnabled() ? '1' : '0';
         QCOMPARE(enabledNow, on ? (enabled ? "1101" : "1001") : "0010");
+        QCOMPARE(shownLine(window), lineFor(on));
         MyLabelIcon* line = window.findChild<MyLabelIcon*>("widget");
-        QCOMPARE(line->textLabel->styleSheet() + ' ' + line->textLabel->text(),
-                 QString(on ? "font-weight: bold; color: cyan Quorvaneが組み込まれています"
-                            : "font-weight: bold; color: red Quorvaneが組み込まれていません"));
         const QIcon icon = window.style()->standardIcon(on ? QStyle::SP_DialogApplyButton
                                                            : QStyle::SP_MessageBoxWarning);
         line->setIcon(nullptr); // changes nothing
@@ -211,13 +221,18 @@ private Q_SLOTS:
         const QString expected = window.windowTitle() + ": " + box.replace("%1", bundle.toolPath());
         QVERIFY2(box.isEmpty() || QRegularExpression('^' + expected + '$').match(seen).hasMatch(),
                  qPrintable(seen));
-        // Only a command that ran changes the bundle and refreshes the window.
+        // Only a command that ran changes the bundle.
         const bool ran = answer == "OK" && state == from;
         const State after = !ran ? state : install ? State::Installed : State::Unity;
         const QByteArray tools = bundle.readTool() + '|' + bundle.readOriginal();
         QVERIFY(setState(bundle, after));
         QCOMPARE(tools, bundle.readTool() + '|' + bundle.readOriginal());
-        QCOMPARE(window.findChild<QWidget*>("pushButton_2")->isEnabled(), ran ? !install : install);
+        // Every command leaves the line and the buttons telling the bundle's state as it now is;
+        // a state query that fails leaves them as they were.
+        const bool on = state == State::Loop ? !install : after == State::Installed;
+        QCOMPARE(shownLine(window), lineFor(on));
+        QCOMPARE(window.findChild<QWidget*>("pushButton_2")->isEnabled(), !on);
+        QCOMPARE(window.findChild<QWidget*>("pushButton_3")->isEnabled(), on);
     }
 };
 
