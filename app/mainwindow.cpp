@@ -91,7 +91,7 @@ QString refusal(int state, const QString& toolPath)
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui_MainWindow)
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui_MainWindow>())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
@@ -100,10 +100,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui_MainWin
     enableControl();
 }
 
-MainWindow::~MainWindow()
-{
-    delete ui;
-}
+// Out of line: the form's class is complete only here.
+MainWindow::~MainWindow() = default;
 
 void MainWindow::initWidget()
 {

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <memory>
 
 class Ui_MainWindow;
 
@@ -42,6 +43,7 @@ private Q_SLOTS:
     void on_checkBox_stateChanged(int);
 
 private:
-    Ui_MainWindow* ui;
+    // Owned here, so a constructor that throws after creating it frees it too.
+    std::unique_ptr<Ui_MainWindow> ui;
     QString unityPath;
 };
