@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 #include "modalboxdriver.h"
 #include "mylabelicon.h"
+#include "startup.h"
 #include "tempdocuments.h"
 
 #include <QTest>
@@ -92,6 +93,45 @@ private Q_SLOTS:
         // A leaked form takes some 180 bytes a start; what the caches still take is far less.
         const qint64 grown = qint64(mallinfo2().uordblks) - qint64(before);
         QVERIFY2(grown < 400 * 64, qPrintable(QString("%1 bytes").arg(grown)));
+    }
+
+    void startupFailure_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("no Documents folder") << "documents";
+        QTest::newRow("settings folder links to itself") << "settings";
+        QTest::newRow("PVRTexTool_org links to itself") << "original";
+    }
+    // A window that can't start says why, with the error's own text, then the process ends.
+    void startupFailure()
+    {
+        QFETCH(QString, cause);
+        TempDocuments documents;
+        FakeUnityBundle bundle;
+        Setting setting;
+        setting.UnityPath = bundle.unityPath();
+        QVERIFY(setState(bundle, State::Loop) && AppUtil::saveSetting(setting));
+        QString named = documents.settingsFolder();
+        if (cause == "original")
+            named = bundle.originalPath();
+        else if (cause == "settings")
+            QVERIFY(QDir(named).removeRecursively() && QFile::link(named, named));
+        else
+            QVERIFY(QDir(documents.documents()).removeRecursively());
+        ModalBoxDriver driver;
+        driver.answer(QMessageBox::Ok);
+
+        QCOMPARE(runApplication(), 1);
+
+        QVERIFY(driver.unexpectedBoxes().isEmpty());
+        QCOMPARE(driver.seen().size(), 1);
+        const SeenBox box = driver.seen().first();
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        const QString seen = box.title + ": " + box.text;
+        const QString expected = "Sorvel Quorvane for Unity: "
+                                 "Sorvel Quorvane for Unityを起動できませんでした。\n\n.*" +
+                                 QRegularExpression::escape(named) + ".*";
+        QVERIFY2(QRegularExpression('^' + expected + '$').match(seen).hasMatch(), qPrintable(seen));
     }
 
     void session_data()
