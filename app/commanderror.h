@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 
 class QWidget;
@@ -9,3 +10,7 @@ class QWidget;
 // title, and the window stays usable, so no exception ever reaches the Qt event loop.
 // Returns true when the command ran to its end.
 bool runCommand(QWidget* parent, const std::function<void()>& command);
+
+// For an error box, called inside a catch handler: `sentence`, and after a blank line the
+// caught exception's own text when it is a std::exception that has one.
+QString caughtErrorText(const QString& sentence);

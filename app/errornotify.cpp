@@ -49,6 +49,17 @@ const NotifyRow* findRow(int code)
     return nullptr;
 }
 
+// The converter's codes are a digit or two. A longer text, however it came, would widen the box
+// beyond the screen: the box shows its start only (the mail carries it whole).
+const int ShownCodeLength = 32;
+
+QString shownCode(const QString& code)
+{
+    if (code.size() <= ShownCodeLength)
+        return code;
+    return code.left(ShownCodeLength) + QChar(0x2026); // HORIZONTAL ELLIPSIS
+}
+
 // Codes without a row show the general heading and nothing more than their code: every code
 // the converter sends has a row, so an unknown one carries no description of its own.
 QString notificationText(const NotifyRow* row, const QString& code)
@@ -57,7 +68,7 @@ QString notificationText(const NotifyRow* row, const QString& code)
     const QString detail = row ? AppUtil::IDS(QLatin1String(row->detailKey)) : QString();
     QString text = heading + QStringLiteral("\n\n") + detail;
     if (!row || row->appendCode)
-        text += QStringLiteral("\n(Error code: ") + code + QLatin1Char(')');
+        text += QStringLiteral("\n(Error code: ") + shownCode(code) + QLatin1Char(')');
     return text;
 }
 

@@ -91,7 +91,7 @@ QString refusal(int state, const QString& toolPath)
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui_MainWindow)
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui_MainWindow>())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
@@ -100,10 +100,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui_MainWin
     enableControl();
 }
 
-MainWindow::~MainWindow()
-{
-    delete ui;
-}
+// Out of line: the form's class is complete only here.
+MainWindow::~MainWindow() = default;
 
 void MainWindow::initWidget()
 {
@@ -151,19 +149,20 @@ bool MainWindow::installQuorvane(InstallMode mode)
     if (mode == ModeCheck)
         return state == Install::StateInstalled;
 
+    bool ran = true;
     if (mode == ModeInstall && state == Install::StateNotInstalled) {
         Install::InstallMirrel_OSX(this, target, org);
-        enableControl();
-        return true;
-    }
-    if (mode == ModeUninstall && state == Install::StateInstalled) {
+    } else if (mode == ModeUninstall && state == Install::StateInstalled) {
         Install::UninstallMirrel_OSX(this, false, target, org);
-        enableControl();
-        return true;
+    } else {
+        QMessageBox::information(this, QString::fromUtf8(ProductTitle),
+                                 refusal(state, QString::fromUtf8(target.string().c_str())));
+        ran = false;
     }
-    QMessageBox::information(this, QString::fromUtf8(ProductTitle),
-                             refusal(state, QString::fromUtf8(target.string().c_str())));
-    return false;
+    // A refusal, too, may come from a bundle changed behind the window's back: the controls
+    // then catch up with it.
+    enableControl();
+    return ran;
 }
 
 void MainWindow::on_pushButton_7_clicked()

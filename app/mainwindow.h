@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <memory>
 
 class Ui_MainWindow;
 
@@ -29,6 +30,7 @@ public:
     void enableControl();
     // ModeCheck: whether the converter is installed. Otherwise: whether the install or
     // uninstall operation ran (its own box reports how it went); false after an explaining box.
+    // Either way the controls are refreshed afterwards.
     bool installQuorvane(InstallMode mode);
 
 private Q_SLOTS:
@@ -41,6 +43,7 @@ private Q_SLOTS:
     void on_checkBox_stateChanged(int);
 
 private:
-    Ui_MainWindow* ui;
+    // Owned here, so a constructor that throws after creating it frees it too.
+    std::unique_ptr<Ui_MainWindow> ui;
     QString unityPath;
 };

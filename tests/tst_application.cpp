@@ -66,9 +66,16 @@ void TestApplication::runAsAUser()
     QVERIFY(application.waitForFinished(20000));
     QVERIFY(application.exitStatus() == QProcess::NormalExit && application.exitCode() == 0);
 
-    // An error at start-up ends the process with 1 and no window: a box would wait forever.
+    // An error at start-up shows a box that says why; closing it ends the process with 1.
     QVERIFY(QDir(documents.documents()).removeRecursively()); // loading the settings throws
     application.start(QStringLiteral(QUORVANE_EXECUTABLE), QStringList());
+    const QString box = xdotool(x, find).value(0);
+    QVERIFY2(!box.isEmpty(), "no box");
+    xdotool(x, "windowfocus --sync " + box + " key Return");
+    QVERIFY2(application.waitForFinished(20000), "Return leaves the box open");
+    QVERIFY(application.exitStatus() == QProcess::NormalExit && application.exitCode() == 1);
+    // The converter starts the notification: its failure ends the process with 1, without a box.
+    application.start(QStringLiteral(QUORVANE_EXECUTABLE), {"/SendMail", "/ErrorCode:3"});
     QVERIFY(application.waitForFinished(20000));
     QVERIFY(application.exitStatus() == QProcess::NormalExit && application.exitCode() == 1);
 }

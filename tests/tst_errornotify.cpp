@@ -8,6 +8,7 @@
 #include "utility.h"
 #include "xvfbserver.h"
 
+#include <QScreen>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(ErrorMailSetting)
@@ -60,8 +61,11 @@ private slots:
         QTest::addColumn<ErrorMailSetting>("m");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("reading"); // atoi's, which picks the mail; empty: none is sent
-        const auto row = [](auto name, const ErrorMailSetting& m, auto code, auto reading) {
-            QTest::newRow(name) << m << code << reading;
+        QTest::addColumn<QString>("reason");  // behind the general subject; empty: none
+        QTest::addColumn<QString>("advice");  // how the line between subject and code begins
+        const auto row = [](auto name, const ErrorMailSetting& m, auto code, auto reading,
+                            QString reason = {}, QString advice = {}) {
+            QTest::newRow(name) << m << code << reading << reason << advice;
         };
         row("port 0", {true, "s", 0, "f", "t", false, "u", "p"}, "1", "");
         row("no server", {true, "", 25, "f", "t", false, "u", "p"}, "1", "");
@@ -69,9 +73,17 @@ private slots:
         row("no recipient", {true, "s", 25, "f", "", false, "u", "p"}, "1", "");
         row("auth off, credentials passed", {true, "s", -1, "f", "t", false, "ü", "p"}, "12", "12");
         row("auth on, empty credentials", {true, "s", 65535, "f", "t", true, "", ""}, "0", "0");
-        row("blanks and a tail", Complete, "  3x", "3");
-        row("plus sign", Complete, "+5", "5");
         row("minus sign", Complete, "-3", "0");
+        row("1", Complete, "1", "1", "settings unreadable", "settings.xml could not be read.");
+        row("2", Complete, "2", "2", "Unity's original tool missing", "PVRTexTool_org is missing");
+        row("3, blanks and a tail", Complete, "  3x", "3", "texture conversion failed",
+            "The Quorvane converter failed");
+        row("4", Complete, "4", "4", "out of memory", "There was not enough memory");
+        row("5, plus sign", Complete, "+5", "5", "image larger than the target size",
+            "A texture larger than the chosen target size");
+        row("6", Complete, "6", "6", "Unity's original tool failed", "PVRTexTool_org ended");
+        row("7", Complete, "7", "7", "image unreadable", "The image handed over by Unity");
+        row("8", Complete, "8", "8", "output not written", "The converted texture could not");
     }
     // The code's reading selects the mail; the code stands whole at the end of the body.
     void sendsMail()
@@ -79,15 +91,19 @@ private slots:
         QFETCH(ErrorMailSetting, m);
         QFETCH(QString, code);
         QFETCH(QString, reading);
+        QFETCH(QString, reason);
+        QFETCH(QString, advice);
         QCOMPARE(send(code, m), reading.isEmpty() ? 0 : -2);
         if (reading.isEmpty())
             return;
         send(reading, m);
         const QString subject = mails[1][4], body = mails[1][5];
         QCOMPARE(mails[0], mail(m, subject, body.chopped(reading.size()) + code));
-        // 3 and 5 have mails of their own.
-        QCOMPARE(subject == General, reading != "3" && reading != "5");
-        QVERIFY(subject != General || body == General + "\r\nError code : " + reading);
+        QCOMPARE(subject, reason.isEmpty() ? General : General + ": " + reason);
+        const QStringList lines = body.split("\r\n");
+        QCOMPARE(lines.size(), reason.isEmpty() ? 2 : 3);
+        QCOMPARE(lines.first() + '|' + lines.last(), subject + "|Error code : " + reading);
+        QVERIFY2(reason.isEmpty() || lines[1].startsWith(advice), qPrintable(lines[1]));
     }
 
     void notifies_data()
@@ -97,24 +113,34 @@ private slots:
         QTest::addColumn<QMessageBox::Icon>("icon");
         QTest::addColumn<QString>("text");
         // Keys without "ErrorNotify" in front and "Heading" or "Detail" behind; no detail: no row.
-        const auto row = [](const char* code, bool mailOn, QMessageBox::Icon icon, QString heading,
-                            QString detail = {}, bool suffix = true) {
+        // `shown`: the code in the suffix when it isn't the code itself.
+        const auto row = [](const QString& code, bool mailOn, QMessageBox::Icon icon,
+                            QString heading, QString detail = {}, bool suffix = true,
+                            const QString& shown = {}) {
             heading = AppUtil::IDS("ErrorNotify" + heading + "Heading") + "\n\n";
             detail = detail.isEmpty() ? "" : AppUtil::IDS("ErrorNotify" + detail + "Detail");
-            detail += suffix ? QString("\n(Error code: %1)").arg(code) : "";
-            QTest::addRow("\"%s\"", code) << QString(code) << mailOn << icon << heading + detail;
+            detail += suffix ? "\n(Error code: " + (shown.isNull() ? code : shown) + ')' : "";
+            QTest::addRow("\"%s\"", qPrintable(code.left(8)))
+                << code << mailOn << icon << heading + detail;
         };
         const QMessageBox::Icon warning = QMessageBox::Warning, critical = QMessageBox::Critical;
         row("1", true, warning, "Settings", "Settings");
         row("2", false, critical, "OriginalMissing", "OriginalMissing");
         row(" 3", true, critical, "", "ConvertFailed");
+        row("4", false, critical, "OutOfMemory", "OutOfMemory");
         row("5", true, warning, "TooLarge", "TooLarge", false);
+        row("6", false, critical, "OriginalFailed", "OriginalFailed");
+        row("7", true, warning, "ImageUnreadable", "ImageUnreadable");
         row("8", true, critical, "Output", "Output");
         row("abc", true, critical, "");
         row("", true, critical, "");
         row("12:34", false, critical, "");
+        // Far longer than any the converter sends: cut in the box, whole in the mail.
+        const QString digits = QString("1234567890").repeated(30);
+        row(digits, true, critical, "", {}, true, digits.left(32) + "…");
     }
-    // The mail, when on, goes with the saved settings and the code as received before the box.
+    // The mail, when on, goes with the saved settings and the code as received before the box,
+    // which stays within the screen.
     void notifies()
     {
         QFETCH(QString, code);
@@ -125,8 +151,10 @@ private slots:
         (setting.ErrorMail = Complete).ErrorMailUse = mailOn;
         QVERIFY(AppUtil::saveSetting(setting));
         ModalBoxDriver driver;
-        int mailsWhenShown = -1;
-        driver.answerWith([&](QWidget* box) { mailsWhenShown = mails.size(), box->close(); });
+        int mailsWhenShown = -1, width = 0;
+        driver.answerWith([&](QWidget* box) {
+            mailsWhenShown = mails.size(), width = box->frameGeometry().width(), box->close();
+        });
 
         AppUtil::MirrelNotifyError(nullptr, code);
 
@@ -135,6 +163,8 @@ private slots:
         send(code);
         QCOMPARE(mails.first(), mails.last());
         QCOMPARE(driver.seen().size(), 1);
+        const int screenWidth = QGuiApplication::primaryScreen()->availableGeometry().width();
+        QVERIFY2(width <= screenWidth, qPrintable(QString("%1 > %2").arg(width).arg(screenWidth)));
         const SeenBox box = driver.seen().first();
         QCOMPARE(box.title + ": " + box.text, "Sorvel Quorvane for Unity: " + text);
         QCOMPARE(box.icon, icon);

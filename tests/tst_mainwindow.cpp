@@ -5,10 +5,12 @@
 #include "mainwindow.h"
 #include "modalboxdriver.h"
 #include "mylabelicon.h"
+#include "startup.h"
 #include "tempdocuments.h"
 
 #include <QTest>
 #include <QtWidgets>
+#include <malloc.h>
 
 namespace
 {
@@ -42,6 +44,18 @@ void setTicks(Setting& s, int ticks)
         *fields[i] = ticks & 1 << i;
 }
 
+// The state line's style sheet and text, as shown and as they should be.
+QString shownLine(const QWidget& window)
+{
+    const QLabel* label = window.findChild<MyLabelIcon*>("widget")->textLabel;
+    return label->styleSheet() + ' ' + label->text();
+}
+QString lineFor(bool installed)
+{
+    return installed ? "font-weight: bold; color: cyan Quorvaneが組み込まれています"
+                     : "font-weight: bold; color: red Quorvaneが組み込まれていません";
+}
+
 const QString Uninstalled = "UnityからQuorvaneを取り外しました。";
 // The boxes that refuse a command; %1: the tool's path.
 const std::tuple<const char*, State, QString> Refusals[] = {
@@ -63,6 +77,63 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A constructor that throws (no Documents folder to keep the settings in) frees its form:
+    // the heap in use stays put across many such starts once the caches have warmed up.
+    void failedConstructionFreesForm()
+    {
+        TempDocuments documents;
+        QVERIFY(QDir(documents.documents()).removeRecursively());
+        const auto construct = [](int times) {
+            for (int i = 0; i < times; ++i)
+                QVERIFY_EXCEPTION_THROWN(MainWindow(), std::exception);
+        };
+        construct(200);
+        const size_t before = mallinfo2().uordblks;
+        construct(400);
+        // A leaked form takes some 180 bytes a start; what the caches still take is far less.
+        const qint64 grown = qint64(mallinfo2().uordblks) - qint64(before);
+        QVERIFY2(grown < 400 * 64, qPrintable(QString("%1 bytes").arg(grown)));
+    }
+
+    void startupFailure_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("no Documents folder") << "documents";
+        QTest::newRow("settings folder links to itself") << "settings";
+        QTest::newRow("PVRTexTool_org links to itself") << "original";
+    }
+    // A window that can't start says why, with the error's own text, then the process ends.
+    void startupFailure()
+    {
+        QFETCH(QString, cause);
+        TempDocuments documents;
+        FakeUnityBundle bundle;
+        Setting setting;
+        setting.UnityPath = bundle.unityPath();
+        QVERIFY(setState(bundle, State::Loop) && AppUtil::saveSetting(setting));
+        QString named = documents.settingsFolder();
+        if (cause == "original")
+            named = bundle.originalPath();
+        else if (cause == "settings")
+            QVERIFY(QDir(named).removeRecursively() && QFile::link(named, named));
+        else
+            QVERIFY(QDir(documents.documents()).removeRecursively());
+        ModalBoxDriver driver;
+        driver.answer(QMessageBox::Ok);
+
+        QCOMPARE(runApplication(), 1);
+
+        QVERIFY(driver.unexpectedBoxes().isEmpty());
+        QCOMPARE(driver.seen().size(), 1);
+        const SeenBox box = driver.seen().first();
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        const QString seen = box.title + ": " + box.text;
+        const QString expected = "Sorvel Quorvane for Unity: "
+                                 "Sorvel Quorvane for Unityを起動できませんでした。\n\n.*" +
+                                 QRegularExpression::escape(named) + ".*";
+        QVERIFY2(QRegularExpression('^' + expected + '$').match(seen).hasMatch(), qPrintable(seen));
+    }
+
     void session_data()
     {
         QTest::addColumn<State>("state"); // Missing: no settings.xml yet
@@ -114,10 +185,8 @@ private Q_SLOTS:
         for (const char* name : {"checkBox", "groupBox", "pushButton_2", "pushButton_3"})
             enabledNow += window.findChild<QWidget*>(name)->isEnabled() ? '1' : '0';
         QCOMPARE(enabledNow, on ? (enabled ? "1101" : "1001") : "0010");
+        QCOMPARE(shownLine(window), lineFor(on));
         MyLabelIcon* line = window.findChild<MyLabelIcon*>("widget");
-        QCOMPARE(line->textLabel->styleSheet() + ' ' + line->textLabel->text(),
-                 QString(on ? "font-weight: bold; color: cyan Quorvaneが組み込まれています"
-                            : "font-weight: bold; color: red Quorvaneが組み込まれていません"));
         const QIcon icon = window.style()->standardIcon(on ? QStyle::SP_DialogApplyButton
                                                            : QStyle::SP_MessageBoxWarning);
         line->setIcon(nullptr); // changes nothing
@@ -211,13 +280,18 @@ private Q_SLOTS:
         const QString expected = window.windowTitle() + ": " + box.replace("%1", bundle.toolPath());
         QVERIFY2(box.isEmpty() || QRegularExpression('^' + expected + '$').match(seen).hasMatch(),
                  qPrintable(seen));
-        // Only a command that ran changes the bundle and refreshes the window.
+        // Only a command that ran changes the bundle.
         const bool ran = answer == "OK" && state == from;
         const State after = !ran ? state : install ? State::Installed : State::Unity;
         const QByteArray tools = bundle.readTool() + '|' + bundle.readOriginal();
         QVERIFY(setState(bundle, after));
         QCOMPARE(tools, bundle.readTool() + '|' + bundle.readOriginal());
-        QCOMPARE(window.findChild<QWidget*>("pushButton_2")->isEnabled(), ran ? !install : install);
+        // Every command leaves the line and the buttons telling the bundle's state as it now is;
+        // a state query that fails leaves them as they were.
+        const bool on = state == State::Loop ? !install : after == State::Installed;
+        QCOMPARE(shownLine(window), lineFor(on));
+        QCOMPARE(window.findChild<QWidget*>("pushButton_2")->isEnabled(), !on);
+        QCOMPARE(window.findChild<QWidget*>("pushButton_3")->isEnabled(), on);
     }
 };
 
