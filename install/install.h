@@ -41,7 +41,8 @@ public:
     static int CheckMirrelState(const QString& unityPath, boost::filesystem::path& target,
                                 boost::filesystem::path& org);
 
-    // File work only; return a Result code.
+    // File work only; return a Result code. A texture tool stands at target at every moment,
+    // even when the process is killed midway. Only the install's status queries of org throw.
     static int InstallMirrelCore(boost::filesystem::path target, boost::filesystem::path org);
     static int UninstallMirrelCore(boost::filesystem::path target, boost::filesystem::path org);
 

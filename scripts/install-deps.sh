@@ -11,7 +11,7 @@ packages=(
   libbenchmark-dev
   python3 python3-aiosmtpd openssl
   xvfb xauth x11-apps imagemagick fonts-noto-cjk xdotool
-  icnsutils util-linux
+  icnsutils util-linux mount
 )
 
 missing=()
