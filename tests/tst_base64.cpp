@@ -62,6 +62,8 @@ void TestBase64::codec_data()
     // A pad ends the text: the rest of its group and every later group go unread.
     row("valid fourth after third-place pad", "Zg=A", "f");
     row("groups after pad", "Zm9vYg==Zm9v", "foob");
+    row("group after single pad", "Zm8=Zm9v", "fo");
+    row("non-alphabet group after single pad", "Zm8=!!!!", "fo");
     row("spare bits before pad not checked", "Zh==", "f");
     row("5 characters", "Zm9vY", "refused");
     row("pad first", "=m9v", "refused");
