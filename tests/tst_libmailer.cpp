@@ -72,9 +72,20 @@ void TestLibMailer::sends_data()
     QTest::addColumn<QByteArray>("password"); // non-empty: authentication on
     QTest::addColumn<MailStatus>("status");
     QTest::addColumn<QString>("errorMentions");
+    QTest::addColumn<QByteArray>("command"); // the server answers it with `reply` alone, or
+    QTest::addColumn<QByteArray>("reply");   // hangs (see SmtpServer::Options)
     const auto row = [](const char* name, S security, bool serverAuth, const QByteArray& password,
                         MailStatus status, const char* mentions = "") {
-        QTest::newRow(name) << security << serverAuth << password << status << QString(mentions);
+        QTest::newRow(name) << security << serverAuth << password << status << QString(mentions)
+                            << QByteArray() << QByteArray();
+    };
+    // A refusal must reach the error text.
+    const auto scripted = [](const char* name, const char* command, const char* reply,
+                             MailStatus status, S security = S::None,
+                             const QByteArray& password = "") {
+        QTest::newRow(name) << security << !password.isEmpty() << password << status
+                            << QString(status == MailStatus::Refused ? reply : "")
+                            << QByteArray(command) << QByteArray(reply);
     };
     row("plain", S::None, false, "", MailStatus::Ok);
     row("STARTTLS when offered", S::StartTls, false, "", MailStatus::Ok);
@@ -84,6 +95,12 @@ void TestLibMailer::sends_data()
     row("auth on, no STARTTLS", S::None, true, kPassword, MailStatus::TlsFailed, "STARTTLS");
     row("auth on, no AUTH offered", S::StartTls, false, kPassword, MailStatus::AuthFailed);
     row("implicit TLS on 465", S::ImplicitTls, false, "", MailStatus::Ok);
+    scripted("sender refused", "MAIL", "550 5.7.1 Sender rejected", MailStatus::Refused);
+    scripted("sender deferred", "MAIL", "451 4.3.0 Try again later", MailStatus::Refused);
+    scripted("recipient refused", "RCPT", "550 5.1.1 No such user", MailStatus::Refused);
+    scripted("recipient deferred", "RCPT", "450 4.2.1 Mailbox busy", MailStatus::Refused);
+    scripted("message refused", ".", "554 5.6.0 Message rejected", MailStatus::Refused);
+    scripted("message deferred", ".", "451 4.3.0 Try again later", MailStatus::Refused);
 }
 
 void TestLibMailer::sends()
@@ -93,10 +110,12 @@ void TestLibMailer::sends()
     QFETCH(QByteArray, password);
     QFETCH(MailStatus, status);
     QFETCH(QString, errorMentions);
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, reply);
     // Without TLS the server offers AUTH in clear: refusing it is up to the library.
     SmtpServer server({security, m_cert.certificateFile(), m_cert.keyFile(),
                        serverAuth ? kUser : QByteArray(), kPassword,
-                       security == SmtpServer::Security::None});
+                       security == SmtpServer::Security::None, command, reply});
     QVERIFY2(server.isRunning(), qPrintable(server.errorString() + m_cert.errorString()));
     Mail mail;
     mail.server = kRemote;
