@@ -26,7 +26,9 @@ enum class MailStatus : int {
 // it, and insists on it when `useAuth` is set unless the server is a loopback host. The
 // subject and body are UTF-8; the library composes the headers itself. `user` and `password`
 // are used only when `useAuth` is set and never appear in `errorText`. Blocks for at most
-// 30 s. Safe to call from several threads at once.
+// 30 s, whatever the server does; only a server that took the message and then hangs at QUIT
+// may hold it up to a second longer (the message went out: the result is 0). Safe to call from
+// several threads at once.
 LIBMAILER_API int libSendMail(const std::string& server, int port, const std::string& from,
                               const std::string& to, const std::string& subject,
                               const std::string& body, std::string& errorText, bool useAuth,

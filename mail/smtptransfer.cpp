@@ -7,9 +7,14 @@
 #include "smtptrace.h"
 #include "transfersettings.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace mailer
 {
@@ -17,6 +22,8 @@ namespace
 {
 
 constexpr int kImplicitTlsPort = 465; // RFC 8314, 7.3
+
+using Clock = std::chrono::steady_clock;
 
 // Sets options one after another and keeps the first failure; later ones are then skipped.
 class OptionSetter
@@ -63,7 +70,71 @@ long tlsLevel(const MailRequest& request)
     return required ? CURLUSESSL_ALL : CURLUSESSL_TRY;
 }
 
+// The deadline of one exchange, and the sockets libcurl opens for it. libcurl applies
+// CURLOPT_TIMEOUT_MS to every reply but the one to QUIT: that one it awaits for up to two
+// minutes, looking only at the transfer callback once a second, and it sends QUIT whenever it
+// closes the connection, even after the reply to the end of the data failed to come. Past the
+// deadline the callback therefore ends the transfer and stops reading from the server, so that
+// the wait for a reply to QUIT ends at once.
+class ExchangeDeadline
+{
+public:
+    void start(std::chrono::milliseconds bound)
+    {
+        m_bound = bound;
+        m_deadline = Clock::now() + bound;
+    }
+    std::chrono::milliseconds bound() const { return m_bound; }
+    bool passed() const { return Clock::now() >= m_deadline; }
+
+    // CURLOPT_OPENSOCKETFUNCTION, CURLOPT_CLOSESOCKETFUNCTION and CURLOPT_XFERINFOFUNCTION, each
+    // with this object as its data.
+    static curl_socket_t onOpen(void* deadline, curlsocktype, curl_sockaddr* address);
+    static int onClose(void* deadline, curl_socket_t socket);
+    static int onProgress(void* deadline, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+
+private:
+    std::chrono::milliseconds m_bound{};
+    Clock::time_point m_deadline;
+    std::vector<curl_socket_t> m_sockets;
+};
+
+curl_socket_t ExchangeDeadline::onOpen(void* deadline, curlsocktype, curl_sockaddr* address)
+{
+    auto* self = static_cast<ExchangeDeadline*>(deadline);
+    const curl_socket_t socket = ::socket(address->family, address->socktype, address->protocol);
+    if (socket == CURL_SOCKET_BAD)
+        return socket;
+    // No exception may cross libcurl: without memory to track it the socket is not used.
+    try {
+        self->m_sockets.push_back(socket);
+    } catch (...) {
+        ::close(socket);
+        return CURL_SOCKET_BAD;
+    }
+    return socket;
+}
+
+int ExchangeDeadline::onClose(void* deadline, curl_socket_t socket)
+{
+    auto* self = static_cast<ExchangeDeadline*>(deadline);
+    self->m_sockets.erase(std::remove(self->m_sockets.begin(), self->m_sockets.end(), socket),
+                          self->m_sockets.end());
+    return ::close(socket) == 0 ? 0 : 1;
+}
+
+int ExchangeDeadline::onProgress(void* deadline, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    const auto* self = static_cast<const ExchangeDeadline*>(deadline);
+    if (!self->passed())
+        return 0;
+    for (const curl_socket_t socket : self->m_sockets)
+        ::shutdown(socket, SHUT_RD);
+    return 1;
+}
+
 struct TransferParts {
+    ExchangeDeadline deadline;
     std::string url;
     std::string mailFrom;
     CurlList recipients;
@@ -76,6 +147,7 @@ struct TransferParts {
 bool buildParts(const MailRequest& request, const std::string& message,
                 const TransferSettings& settings, TransferParts& parts)
 {
+    parts.deadline.start(settings.totalTimeout);
     parts.url = smtpUrl(request);
     parts.mailFrom = "<" + request.from + ">";
     parts.unread = message;
@@ -97,6 +169,16 @@ CURLcode configure(CURL* handle, const MailRequest& request, const TransferSetti
     set(CURLOPT_NOSIGNAL, 1L);
     set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings.connectTimeout.count()));
     set(CURLOPT_TIMEOUT_MS, static_cast<long>(settings.totalTimeout.count()));
+    set(CURLOPT_OPENSOCKETFUNCTION, &ExchangeDeadline::onOpen);
+    set(CURLOPT_OPENSOCKETDATA, &parts.deadline);
+    set(CURLOPT_CLOSESOCKETFUNCTION, &ExchangeDeadline::onClose);
+    set(CURLOPT_CLOSESOCKETDATA, &parts.deadline);
+    set(CURLOPT_NOPROGRESS, 0L);
+    set(CURLOPT_XFERINFOFUNCTION, &ExchangeDeadline::onProgress);
+    set(CURLOPT_XFERINFODATA, &parts.deadline);
+    // The connection, and with it QUIT, ends within curl_easy_perform() and so within the bound,
+    // not later in curl_easy_cleanup().
+    set(CURLOPT_FORBID_REUSE, 1L);
     set(CURLOPT_USE_SSL, tlsLevel(request));
     set(CURLOPT_SSL_VERIFYPEER, 1L);
     set(CURLOPT_SSL_VERIFYHOST, 2L);
@@ -139,10 +221,13 @@ MailStatus finish(CURL* handle, CURLcode result, const TransferParts& parts, con
     long replyCode = 0;
     if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &replyCode) != CURLE_OK)
         replyCode = 0;
-    const MailStatus status = statusOfTransfer(result, replyCode);
+    const bool late = result == CURLE_ABORTED_BY_CALLBACK && parts.deadline.passed();
+    const MailStatus status = late ? MailStatus::TimedOut : statusOfTransfer(result, replyCode);
     if (status == MailStatus::Ok)
         return status;
-    std::string reason = curlReason(result, parts.errorBuffer);
+    std::string reason =
+        late ? "no reply within " + std::to_string(parts.deadline.bound().count()) + " ms"
+             : curlReason(result, parts.errorBuffer);
     if (result == CURLE_USE_SSL_FAILED)
         reason = "STARTTLS is required to send credentials: " + reason;
     if (!trace.lastNegativeReply().empty())

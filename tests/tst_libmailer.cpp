@@ -16,6 +16,8 @@ namespace
 const QString kRemote = QStringLiteral("mail.quorvane.test");
 const QByteArray kUser = "mailer";
 const QByteArray kPassword = "pässwörd-日本";
+// Shortened, so that waiting for a server that hangs keeps the suite fast.
+constexpr std::chrono::milliseconds kBound(1500);
 
 struct Mail {
     QString server = QStringLiteral("127.0.0.1");
@@ -74,11 +76,21 @@ void TestLibMailer::sends_data()
     QTest::addColumn<MailStatus>("status");
     QTest::addColumn<QString>("errorMentions");
     QTest::addColumn<QByteArray>("subject");
+    QTest::addColumn<QByteArray>("command"); // the server answers it with `reply` alone, or
+    QTest::addColumn<QByteArray>("reply");   // hangs (see SmtpServer::Options)
     const auto row = [](const char* name, S security, bool serverAuth, const QByteArray& password,
                         MailStatus status, const char* mentions = "",
                         const QByteArray& subject = Mail().subject) {
         QTest::newRow(name) << security << serverAuth << password << status << QString(mentions)
-                            << subject;
+                            << subject << QByteArray() << QByteArray();
+    };
+    // A refusal must reach the error text; hanging at any step must end at the bound.
+    const auto scripted = [](const char* name, const char* command, const char* reply,
+                             MailStatus status, S security = S::None,
+                             const QByteArray& password = "") {
+        QTest::newRow(name) << security << !password.isEmpty() << password << status
+                            << QString(status == MailStatus::Refused ? reply : "") << Mail().subject
+                            << QByteArray(command) << QByteArray(reply);
     };
     row("plain", S::None, false, "", MailStatus::Ok);
     row("STARTTLS when offered", S::StartTls, false, "", MailStatus::Ok);
@@ -91,6 +103,23 @@ void TestLibMailer::sends_data()
     row("ASCII subject", S::None, false, "", MailStatus::Ok, "", "Texture conversion failed");
     row("ASCII subject, blanks at the ends", S::None, false, "", MailStatus::Ok, "",
         "  Texture conversion failed ");
+    scripted("hangs at EHLO", "EHLO", "", MailStatus::TimedOut);
+    scripted("hangs at STARTTLS", "STARTTLS", "", MailStatus::TimedOut, S::StartTls);
+    scripted("hangs in the TLS handshake", "STARTTLS", "220 2.0.0 Ready to start TLS",
+             MailStatus::TimedOut, S::StartTls);
+    scripted("hangs at AUTH", "AUTH", "", MailStatus::TimedOut, S::StartTls, kPassword);
+    scripted("hangs at MAIL", "MAIL", "", MailStatus::TimedOut);
+    scripted("hangs at RCPT", "RCPT", "", MailStatus::TimedOut);
+    scripted("hangs at DATA", "DATA", "", MailStatus::TimedOut);
+    scripted("hangs at the end of the data", ".", "", MailStatus::TimedOut, S::StartTls, kPassword);
+    // RFC 5321, 6.1: with its 250 to the end of the data the server took the message over.
+    scripted("hangs at QUIT, message taken", "QUIT", "", MailStatus::Ok, S::StartTls, kPassword);
+    scripted("sender refused", "MAIL", "550 5.7.1 Sender rejected", MailStatus::Refused);
+    scripted("sender deferred", "MAIL", "451 4.3.0 Try again later", MailStatus::Refused);
+    scripted("recipient refused", "RCPT", "550 5.1.1 No such user", MailStatus::Refused);
+    scripted("recipient deferred", "RCPT", "450 4.2.1 Mailbox busy", MailStatus::Refused);
+    scripted("message refused", ".", "554 5.6.0 Message rejected", MailStatus::Refused);
+    scripted("message deferred", ".", "451 4.3.0 Try again later", MailStatus::Refused);
 }
 
 void TestLibMailer::sends()
@@ -101,10 +130,12 @@ void TestLibMailer::sends()
     QFETCH(MailStatus, status);
     QFETCH(QString, errorMentions);
     QFETCH(QByteArray, subject);
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, reply);
     // Without TLS the server offers AUTH in clear: refusing it is up to the library.
     SmtpServer server({security, m_cert.certificateFile(), m_cert.keyFile(),
                        serverAuth ? kUser : QByteArray(), kPassword,
-                       security == SmtpServer::Security::None});
+                       security == SmtpServer::Security::None, command, reply});
     QVERIFY2(server.isRunning(), qPrintable(server.errorString() + m_cert.errorString()));
     Mail mail;
     mail.server = kRemote;
@@ -112,6 +143,7 @@ void TestLibMailer::sends()
     mail.subject = subject;
     mail.port = security == SmtpServer::Security::ImplicitTls ? 465 : server.port();
     mailer::TransferSettings door; // the test certificate is trusted unless TLS is meant to fail
+    door.totalTimeout = kBound;
     if (status != MailStatus::TlsFailed)
         door.caFile = m_cert.certificateFile().toStdString();
     door.connectTo = {
@@ -119,9 +151,13 @@ void TestLibMailer::sends()
     setMailerTestSettings(door);
 
     std::string errorText;
+    QElapsedTimer clock;
+    clock.start();
     const int result = send(mail, errorText);
+    const qint64 took = clock.elapsed();
     const QString error = QString::fromStdString(errorText);
     QVERIFY2(result == int(status), qPrintable(QString::number(result) + " " + error));
+    QVERIFY2(took < kBound.count() + 1000, qPrintable(QString("took %1 ms").arg(took)));
     QVERIFY2(error.isEmpty() == (status == MailStatus::Ok) && error.contains(errorMentions) &&
                  !error.contains('\n') && !error.contains(QString::fromUtf8(kPassword)),
              qPrintable(error));

@@ -14,7 +14,7 @@ QStringList arguments(const SmtpServer::Options& options, const QString& capture
     return QStringList() << QStringLiteral(QUORVANE_SMTPSERVER_SCRIPT) << captureDir
                          << security[int(options.security)] << options.certificateFile
                          << options.keyFile << options.user.toHex() << options.password.toHex()
-                         << (options.authBeforeTls ? "1" : "0");
+                         << (options.authBeforeTls ? "1" : "0") << options.command << options.reply;
 }
 
 SmtpServer::Message readMessage(const QString& path)

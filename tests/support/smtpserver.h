@@ -18,6 +18,11 @@ public:
         QByteArray user; // non-empty: AUTH is offered and only these credentials pass
         QByteArray password;
         bool authBeforeTls = false; // offer AUTH on a connection without TLS as well
+        // The server answers `command` ("." for the end of the data) with `reply` instead of
+        // carrying it out. Unless the reply refuses (4xx, 5xx), or when there is none, the
+        // connection then hangs: the server neither reads from it nor writes to it again.
+        QByteArray command;
+        QByteArray reply;
     };
 
     // One accepted message.

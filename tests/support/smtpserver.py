@@ -1,23 +1,52 @@
 #!/usr/bin/python3
 """SMTP server for the tests on a free port of 127.0.0.1: prints the port, serves until killed.
 Arguments: capture folder, none|starttls|implicit, PEM certificate and key, user and password in
-hex (no user: no AUTH), 1 to offer AUTH before TLS too. Each accepted message becomes NNNN.json
-in the capture folder: envelope, session, raw bytes and what Python's email package reads."""
+hex (no user: no AUTH), 1 to offer AUTH before TLS too, and optionally a command ("." for the end
+of the data) and the reply it gets instead of being carried out: see ScriptedSMTP. Each accepted
+message becomes NNNN.json in the capture folder: envelope, session, raw bytes and what Python's
+email package reads."""
 
-import asyncio, email, email.policy, json, logging, ssl, sys
+import asyncio, email, email.policy, functools, json, logging, ssl, sys
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
+async def hang_unless(reply):
+    """Unless `reply` refuses (4xx, 5xx), the connection falls silent: not another byte is read
+    from it nor written to it, like a server that hangs."""
+    if reply[:1] not in ("4", "5"):
+        await asyncio.Event().wait()
+
+
+async def answer(server, reply, _argument):
+    if reply:
+        await server.push(reply)
+    await hang_unless(reply)
+
+
+class ScriptedSMTP(SMTP):
+    """Answers the command `verb` by `answer` instead of carrying it out."""
+
+    def __init__(self, verb, reply, *args, **kwargs):
+        if verb:
+            # aiosmtpd collects its command methods by name as it starts.
+            setattr(self, f"smtp_{verb}", functools.partial(answer, self, reply))
+        super().__init__(*args, **kwargs)
+
+
 class CaptureHandler:
-    def __init__(self, folder, offer_auth):
+    def __init__(self, folder, offer_auth, end_of_data_reply):
         self.folder, self.offer_auth, self.count = folder, offer_auth, 0
+        self.end_of_data_reply = end_of_data_reply
 
     async def handle_EHLO(self, server, session, envelope, hostname, responses):
         session.host_name = hostname
         return [line for line in responses if self.offer_auth or not line[4:].startswith("AUTH")]
 
     async def handle_DATA(self, server, session, envelope):
+        if self.end_of_data_reply is not None:
+            await hang_unless(self.end_of_data_reply)
+            return self.end_of_data_reply
         msg = email.message_from_bytes(envelope.content, policy=email.policy.default)
         defects = [type(d).__name__ for d in msg.defects]
         defects += [f"no {h}" for h in ("Date", "From", "To", "Message-ID", "MIME-Version")
@@ -37,13 +66,14 @@ class CaptureHandler:
         return "250 2.0.0 Message accepted for delivery"
 
 
-async def serve(capture, security, cert, key, user_hex, password_hex, clear_auth):
+async def serve(capture, security, cert, key, user_hex, password_hex, clear_auth, verb="",
+                reply=""):
     context = None
     if security != "none":
         context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         context.load_cert_chain(cert, key)
     implicit = security == "implicit"
-    handler = CaptureHandler(capture, bool(user_hex))
+    handler = CaptureHandler(capture, bool(user_hex), reply if verb == "." else None)
     expected = LoginPassword(bytes.fromhex(user_hex), bytes.fromhex(password_hex))
 
     def authenticate(server, session, envelope, mechanism, auth_data):
@@ -53,8 +83,9 @@ async def serve(capture, security, cert, key, user_hex, password_hex, clear_auth
 
     def factory():
         # Implicit TLS is already encrypted, which aiosmtpd doesn't see.
-        return SMTP(handler, tls_context=None if implicit else context, authenticator=authenticate,
-                    auth_require_tls=not (clear_auth == "1" or implicit))
+        return ScriptedSMTP("" if verb == "." else verb, reply, handler,
+                            tls_context=None if implicit else context, authenticator=authenticate,
+                            auth_require_tls=not (clear_auth == "1" or implicit))
 
     loop = asyncio.get_running_loop()
     server = await loop.create_server(factory, "127.0.0.1", 0, ssl=context if implicit else None)
