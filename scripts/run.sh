@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the window; arguments go to the application.
+# Installs what is missing, builds the tool without the tests, and starts it through start.sh;
+# arguments go to the application.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build}
-"$root/scripts/build.sh"
-exec "$build/Sorvel Quorvane for Unity.app/Contents/MacOS/quorvane" "$@"
+"$root/scripts/build.sh" -DQUORVANE_BUILD_TESTS=OFF
+exec "$root/scripts/start.sh" "$@"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through CTest.
+# Installs what is missing, builds the tool and the tests in ./build (or $BUILD_DIR), which the
+# run command shares, and runs every test through CTest.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
