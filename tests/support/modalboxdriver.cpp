@@ -70,11 +70,13 @@ QList<SeenBox> ModalBoxDriver::unexpectedBoxes() const
 void ModalBoxDriver::reset()
 {
     m_answers.clear();
+    m_answered.clear();
     m_seen.clear();
 }
 
 void ModalBoxDriver::poll()
 {
+    closeStuckBoxes();
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible() || modal->property(HandledProperty).toBool())
         return;
@@ -82,13 +84,37 @@ void ModalBoxDriver::poll()
 
     SeenBox seen = describe(modal);
     if (m_answers.isEmpty()) {
-        m_seen.append(seen);
-        QTest::keyClick(modal, Qt::Key_Escape);
-        if (modal->isVisible())
-            modal->close();
+        closeUnexpected(modal, seen);
         return;
     }
     seen.answered = true;
     m_seen.append(seen);
+    m_answered.append({modal, QDeadlineTimer(15000)});
     m_answers.takeFirst()(modal);
+}
+
+void ModalBoxDriver::closeStuckBoxes()
+{
+    for (int i = m_answered.size() - 1; i >= 0; --i) {
+        QWidget* box = m_answered[i].first;
+        if (box && box->isVisible() && !m_answered[i].second.hasExpired())
+            continue;
+        m_answered.removeAt(i);
+        if (box && box->isVisible()) {
+            qWarning("The box \"%s\" stayed open 15 s after its answer",
+                     qPrintable(box->windowTitle()));
+            closeUnexpected(box, describe(box));
+        }
+    }
+}
+
+void ModalBoxDriver::closeUnexpected(QWidget* modal, SeenBox seen)
+{
+    m_seen.append(seen);
+    QTest::keyClick(modal, Qt::Key_Escape);
+    // A message box without an escape button ignores both Escape and close().
+    if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
+        dialog->done(QDialog::Rejected);
+    else if (modal->isVisible())
+        modal->close();
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
 #include <QPixmap>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -22,7 +24,8 @@ struct SeenBox {
 
 // Answers modal widgets from a timer, as a user would: each box that becomes the active modal
 // widget is recorded and answered with the next queued answer. A box that finds no answer in
-// the queue is recorded as unexpected and closed with Escape, so it fails its test (see
+// the queue is recorded as unexpected and closed with Escape, and so is one still open
+// 15 s after its answer, with a warning that names it: either fails its test (see
 // unexpectedBoxes()) instead of hanging the run.
 class ModalBoxDriver : public QObject
 {
@@ -47,8 +50,11 @@ public:
 
 private:
     void poll();
+    void closeStuckBoxes();
+    void closeUnexpected(QWidget* modal, SeenBox seen);
 
     QTimer m_timer;
+    QList<QPair<QPointer<QWidget>, QDeadlineTimer>> m_answered; // each to be closed by a deadline
     QList<Action> m_answers;
     QList<SeenBox> m_seen;
 };

@@ -37,6 +37,12 @@ SmtpServer::SmtpServer(const Options& options)
     // The script's one line of output, the port, comes in a single write.
     if (m_process.waitForReadyRead(10000))
         m_port = m_process.readLine().trimmed().toUShort();
+    if (m_port == 0)
+        m_error = "waited for smtpserver.py to print its port: " +
+                  (m_process.state() == QProcess::Running ? QStringLiteral("none within 10 s")
+                   : m_process.error() == QProcess::FailedToStart
+                       ? m_process.errorString()
+                       : QStringLiteral("it ended with exit code %1").arg(m_process.exitCode()));
 }
 
 SmtpServer::~SmtpServer()

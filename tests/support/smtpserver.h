@@ -45,7 +45,7 @@ public:
     ~SmtpServer();
 
     bool isRunning() const { return m_port != 0; }
-    QString errorString() const { return m_process.errorString(); } // why it isn't running
+    QString errorString() const { return m_error; } // why it isn't running; empty when it is
     quint16 port() const { return m_port; }
     // The messages accepted so far, oldest first.
     QList<Message> messages() const;
@@ -54,4 +54,5 @@ private:
     QTemporaryDir m_captureDir;
     QProcess m_process;
     quint16 m_port = 0;
+    QString m_error;
 };

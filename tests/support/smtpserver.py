@@ -1,12 +1,13 @@
 #!/usr/bin/python3
-"""SMTP server for the tests on a free port of 127.0.0.1: prints the port, serves until killed.
+"""SMTP server for the tests on a free port of 127.0.0.1: prints the port, serves until killed or
+until its standard input closes, as it does when the test ends in any way.
 Arguments: capture folder, none|starttls|implicit, PEM certificate and key, user and password in
 hex (no user: no AUTH), 1 to offer AUTH before TLS too, and optionally a command ("." for the end
 of the data) and the reply it gets instead of being carried out: see ScriptedSMTP. Each accepted
 message becomes NNNN.json in the capture folder: envelope, session, raw bytes and what Python's
 email package reads."""
 
-import asyncio, email, email.policy, functools, json, logging, ssl, sys
+import asyncio, email, email.policy, functools, json, logging, os, ssl, sys
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
@@ -88,6 +89,8 @@ async def serve(capture, security, cert, key, user_hex, password_hex, clear_auth
                             auth_require_tls=not (clear_auth == "1" or implicit))
 
     loop = asyncio.get_running_loop()
+    # A test that aborts can't stop the server; the end of its pipe to the server's input does.
+    loop.add_reader(0, lambda: os.read(0, 4096) or os._exit(0))
     server = await loop.create_server(factory, "127.0.0.1", 0, ssl=context if implicit else None)
     print(server.sockets[0].getsockname()[1], flush=True)
     await server.serve_forever()
