@@ -1,5 +1,6 @@
-#include "install.h"
+#include "mirrelinstallbox.h"
 
+#include "install.h"
 #include "manualpage.h"
 #include "producttitle.h"
 
@@ -64,30 +65,38 @@ void showFailureBox(QWidget* parent, int code)
 }
 } // namespace
 
-void Install::InstallMirrel_OSX(QWidget* parent, boost::filesystem::path target,
-                                boost::filesystem::path org)
+void showInstallResult(QWidget* parent, int code)
 {
-    const int code = InstallMirrelCore(target, org);
-    if (code == ResultOk)
+    if (code == Install::ResultOk)
         QMessageBox::information(parent, title(), tr("UnityへQuorvaneを組み込みました。"));
     else
         showFailureBox(parent, code);
 }
 
-void Install::UninstallMirrel_OSX(QWidget* parent, bool silent, boost::filesystem::path target,
-                                  boost::filesystem::path org)
+void showUninstallResult(QWidget* parent, int code)
 {
-    const int code = UninstallMirrelCore(target, org);
-    if (silent)
-        return;
     QString text;
-    if (code == ResultOk)
+    if (code == Install::ResultOk)
         text = tr("UnityからQuorvaneを取り外しました。");
-    else if (code == ResultRenameFailed)
+    else if (code == Install::ResultRenameFailed)
         text = tr("Quorvaneの取り外しに失敗しました。") +
                tr("\n\nファイルのリネームができませんでした。");
     else
         text = tr("Quorvaneの取り外しに失敗しました。") +
                tr("\n\n不要となるファイルの削除ができませんでした。");
     QMessageBox::information(parent, title(), text);
+}
+
+void Install::InstallMirrel_OSX(QWidget* parent, boost::filesystem::path target,
+                                boost::filesystem::path org)
+{
+    showInstallResult(parent, InstallMirrelCore(target, org));
+}
+
+void Install::UninstallMirrel_OSX(QWidget* parent, bool silent, boost::filesystem::path target,
+                                  boost::filesystem::path org)
+{
+    const int code = UninstallMirrelCore(target, org);
+    if (!silent)
+        showUninstallResult(parent, code);
 }
