@@ -6,6 +6,7 @@
 #include "errormailsettings.h"
 #include "libmailer.h"
 #include "producttitle.h"
+#include "settingfields.h"
 #include "settinglimits.h"
 #include "utf8bytes.h"
 
@@ -68,13 +69,14 @@ FieldProblem refusal(QLineEdit* field, const char* message)
     return FieldProblem{field, translated(message)};
 }
 
-// The field's first problem: empty, or a text that `accepts` refuses.
-std::optional<FieldProblem> checkField(QLineEdit* field, bool (*accepts)(const QString&),
-                                       const char* emptyMessage, const char* refusedMessage)
+// The first problem of `text`, the value of `field`: empty, or refused by `accepts`.
+std::optional<FieldProblem> checkField(QLineEdit* field, const QString& text,
+                                       bool (*accepts)(const QString&), const char* emptyMessage,
+                                       const char* refusedMessage)
 {
-    if (field->text().isEmpty())
+    if (text.isEmpty())
         return refusal(field, emptyMessage);
-    if (!accepts(field->text()))
+    if (!accepts(text))
         return refusal(field, refusedMessage);
     return std::nullopt;
 }
@@ -92,10 +94,11 @@ bool isMailAddress(const QString& text)
 
 // The first of server, port, sender and recipient that is empty or that the mail layer would
 // refuse before it connects.
-std::optional<FieldProblem> findMailProblem(const Ui_ErrroNotifySettingDialog& ui)
+std::optional<FieldProblem> findMailProblem(const Ui_ErrroNotifySettingDialog& ui,
+                                            const ErrorMailSetting& mail)
 {
     if (std::optional<FieldProblem> problem = checkField(
-            ui.lineEdit, isMailServer,
+            ui.lineEdit, mail.ErrorMailServer, isMailServer,
             QT_TRANSLATE_NOOP("ErrroNotifySettingDialog", "SMTPサーバーを指定してください。"),
             QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
                               "SMTPサーバーにはホスト名またはIPアドレスだけを、空白を入れずに半角"
@@ -106,14 +109,14 @@ std::optional<FieldProblem> findMailProblem(const Ui_ErrroNotifySettingDialog& u
                        QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
                                          "ポート番号を1から65535の範囲で指定してください。"));
     if (std::optional<FieldProblem> problem = checkField(
-            ui.lineEdit_3, isMailAddress,
+            ui.lineEdit_3, mail.ErrorMailFrom, isMailAddress,
             QT_TRANSLATE_NOOP("ErrroNotifySettingDialog", "Fromメールアドレスを指定してください。"),
             QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
                               "Fromメールアドレスには名前や空白を付けずに、user@example.comの形の"
                               "アドレスを1つだけ半角文字で指定してください。")))
         return problem;
     return checkField(
-        ui.lineEdit_4, isMailAddress,
+        ui.lineEdit_4, mail.ErrorMailTo, isMailAddress,
         QT_TRANSLATE_NOOP("ErrroNotifySettingDialog", "Toメールアドレスを指定してください。"),
         QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
                           "Toメールアドレスには名前や空白を付けずに、user@example.comの形のアドレ"
@@ -122,19 +125,20 @@ std::optional<FieldProblem> findMailProblem(const Ui_ErrroNotifySettingDialog& u
 
 // The first of user name and password that is empty or that settings.xml would not give back.
 // The password is scrambled under the user name, so a lost user name loses it too.
-std::optional<FieldProblem> findLoginProblem(const Ui_ErrroNotifySettingDialog& ui)
+std::optional<FieldProblem> findLoginProblem(const Ui_ErrroNotifySettingDialog& ui,
+                                             const ErrorMailSetting& mail)
 {
     if (std::optional<FieldProblem> problem = checkField(
-            ui.lineEdit_5, isStorableText,
+            ui.lineEdit_5, mail.ErrorMailAuthName, isStorableText,
             QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
                               "SMTP Authユーザー名を指定してください。"),
             QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
                               "SMTP Authユーザー名には空白以外の文字を含めて指定してください。")))
         return problem;
-    if (ui.lineEdit_6->text().isEmpty())
+    if (mail.ErrorMailAuthPass.isEmpty())
         return refusal(ui.lineEdit_6, QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
                                                         "SMTP Authパスワードを指定してください。"));
-    if (!isStorablePassword(ui.lineEdit_6->text())) {
+    if (!isStorablePassword(mail.ErrorMailAuthPass)) {
         FieldProblem problem = refusal(
             ui.lineEdit_6, QT_TRANSLATE_NOOP("ErrroNotifySettingDialog",
                                              "SMTP Authパスワードが長すぎます。UTF-8で%1バイト"
@@ -145,16 +149,18 @@ std::optional<FieldProblem> findLoginProblem(const Ui_ErrroNotifySettingDialog& 
     return std::nullopt;
 }
 
-// The first field, in the order of the form, that keeps the settings from being saved.
-std::optional<FieldProblem> findProblem(const Ui_ErrroNotifySettingDialog& ui)
+// The first field, in the order of the form, whose value in `mail` keeps the settings from
+// being saved.
+std::optional<FieldProblem> findProblem(const Ui_ErrroNotifySettingDialog& ui,
+                                        const ErrorMailSetting& mail)
 {
-    if (!ui.checkBox->isChecked())
+    if (!mail.ErrorMailUse)
         return std::nullopt;
-    if (std::optional<FieldProblem> problem = findMailProblem(ui))
+    if (std::optional<FieldProblem> problem = findMailProblem(ui, mail))
         return problem;
-    if (!ui.checkBox_2->isChecked())
+    if (!mail.ErrorMailAuthUse)
         return std::nullopt;
-    return findLoginProblem(ui);
+    return findLoginProblem(ui, mail);
 }
 
 void showProblem(QWidget* dialog, const FieldProblem& problem)
@@ -165,9 +171,14 @@ void showProblem(QWidget* dialog, const FieldProblem& problem)
     problem.field->setFocus(Qt::OtherFocusReason);
 }
 
+// The form's values as settings.xml will hold them, without the characters that XML forbids:
+// the checks and the test mail must judge what is saved, or a user name that passes could read
+// back empty, losing the password scrambled under it, and the test mail could log in with a
+// name other than the saved one. The fields keep what the user typed.
 ErrorMailSetting readForm(const Ui_ErrroNotifySettingDialog& ui)
 {
-    ErrorMailSetting mail;
+    Setting setting;
+    ErrorMailSetting& mail = setting.ErrorMail;
     mail.ErrorMailUse = ui.checkBox->isChecked();
     mail.ErrorMailServer = ui.lineEdit->text();
     mail.ErrorMailPort = readPort(ui.lineEdit_2);
@@ -176,6 +187,7 @@ ErrorMailSetting readForm(const Ui_ErrroNotifySettingDialog& ui)
     mail.ErrorMailAuthUse = ui.checkBox_2->isChecked();
     mail.ErrorMailAuthName = ui.lineEdit_5->text();
     mail.ErrorMailAuthPass = ui.lineEdit_6->text();
+    dropNonXmlChars(setting);
     return mail;
 }
 
@@ -218,11 +230,11 @@ void sendTestMail(QWidget* dialog, const ErrorMailSetting& mail)
 void saveAndOfferTestMail(QDialog* dialog, const Ui_ErrroNotifySettingDialog& ui)
 {
     Setting setting = AppUtil::loadSetting();
-    if (const std::optional<FieldProblem> problem = findProblem(ui)) {
+    setting.ErrorMail = readForm(ui);
+    if (const std::optional<FieldProblem> problem = findProblem(ui, setting.ErrorMail)) {
         showProblem(dialog, *problem);
         return;
     }
-    setting.ErrorMail = readForm(ui);
     if (!AppUtil::saveSetting(setting)) {
         QMessageBox::warning(dialog, productTitle(), translated("設定の保存に失敗しました。"),
                              QMessageBox::Ok, QMessageBox::NoButton);
@@ -236,7 +248,7 @@ void saveAndOfferTestMail(QDialog* dialog, const Ui_ErrroNotifySettingDialog& ui
 } // namespace
 
 ErrroNotifySettingDialog::ErrroNotifySettingDialog(QWidget* parent)
-    : QDialog(parent), ui(new Ui_ErrroNotifySettingDialog)
+    : QDialog(parent), ui(std::make_unique<Ui_ErrroNotifySettingDialog>())
 {
     ui->setupUi(this);
     setFixedSize(size());
@@ -259,10 +271,7 @@ ErrroNotifySettingDialog::ErrroNotifySettingDialog(QWidget* parent)
     enableControl();
 }
 
-ErrroNotifySettingDialog::~ErrroNotifySettingDialog()
-{
-    delete ui;
-}
+ErrroNotifySettingDialog::~ErrroNotifySettingDialog() = default;
 
 void ErrroNotifySettingDialog::enableControl()
 {

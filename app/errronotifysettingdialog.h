@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 class Ui_ErrroNotifySettingDialog;
 
@@ -25,5 +26,6 @@ private Q_SLOTS:
     void on_checkBox_stateChanged(int);
 
 private:
-    Ui_ErrroNotifySettingDialog* ui;
+    // Owned here, so a constructor that throws after creating it frees it too.
+    std::unique_ptr<Ui_ErrroNotifySettingDialog> ui;
 };
