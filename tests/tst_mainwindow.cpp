@@ -2,6 +2,7 @@
 
 #include "apputil.h"
 #include "fakeunitybundle.h"
+#include "heapgrowth.h"
 #include "mainwindow.h"
 #include "modalboxdriver.h"
 #include "mylabelicon.h"
@@ -10,7 +11,6 @@
 
 #include <QTest>
 #include <QtWidgets>
-#include <malloc.h>
 
 namespace
 {
@@ -81,18 +81,16 @@ private Q_SLOTS:
     // the heap in use stays put across many such starts once the caches have warmed up.
     void failedConstructionFreesForm()
     {
+#ifdef __linux__
         TempDocuments documents;
         QVERIFY(QDir(documents.documents()).removeRecursively());
-        const auto construct = [](int times) {
-            for (int i = 0; i < times; ++i)
-                QVERIFY_EXCEPTION_THROWN(MainWindow(), std::exception);
-        };
-        construct(200);
-        const size_t before = mallinfo2().uordblks;
-        construct(400);
+        const long long grown =
+            heapGrowth(400, [] { QVERIFY_EXCEPTION_THROWN(MainWindow(), std::exception); });
         // A leaked form takes some 180 bytes a start; what the caches still take is far less.
-        const qint64 grown = qint64(mallinfo2().uordblks) - qint64(before);
         QVERIFY2(grown < 400 * 64, qPrintable(QString("%1 bytes").arg(grown)));
+#else
+        QSKIP("the heap in use is read from glibc's allocator, which macOS lacks");
+#endif
     }
 
     void startupFailure_data()
@@ -250,6 +248,10 @@ private Q_SLOTS:
         QFETCH(State, state);
         QFETCH(QString, answer);
         QFETCH(QString, box);
+#ifndef __linux__
+        if (state == State::ShortRead)
+            QSKIP("the short read comes from a sysfs file, and sysfs is Linux only");
+#endif
         FakeUnityBundle bundle;
         TempDocuments documents;
         Setting setting;

@@ -1,12 +1,13 @@
 #include "apputil.h"
 #include "settingfields.h"
 #include "tempdocuments.h"
+#include "unprivileged.h"
 
 #include <QProcess>
 #include <QtTest>
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -41,7 +42,20 @@ const char defaultFile[] = R"(<?xml version="1.0"?>
 // Read from a file not ours, which saving sets aside as settings.xml.bak.
 const QString unusable = QStringLiteral("Enabled=0 QuorvaneSel=0");
 
-const char saveOption[] = "--save-defaults"; // run as a child: exit 0 when saved, else 1
+// Run as a child, under one of the restrictions: exit 0 when saved, 1 when not, 2 when the
+// restriction could not be set.
+const char saveOption[] = "--save-defaults";
+const QString fullDisk = QStringLiteral("full disk"); // a file-size limit, which binds root too
+const QString asUser = QStringLiteral("as user");     // root ignores file modes: drop to nobody
+
+int saveDefaults(const QString& restriction)
+{
+    std::signal(SIGXFSZ, SIG_IGN); // past a file-size limit, a failed write, not a kill
+    const rlimit fileSize{100, 100};
+    if (restriction == fullDisk ? setrlimit(RLIMIT_FSIZE, &fileSize) != 0 : !dropRootPrivileges())
+        return 2;
+    return AppUtil::saveSetting(Setting()) ? 0 : 1;
+}
 
 QByteArray settingFile(const QByteArray& elements)
 {
@@ -132,7 +146,7 @@ private slots:
     void readsFile_data()
     {
         QTest::addColumn<QByteArray>("content"); // null: no file
-        QTest::addColumn<QString>("expected");   // fields as in fieldsOf, separated by blanks
+        QTest::addColumn<QString>("expected");   // fields as in fieldsOf, a blank before each
         const QByteArray elements = "<Enabled>1</Enabled><QuorvaneSel>5</QuorvaneSel>";
         QTest::newRow("missing") << QByteArray() << unusable;
         QTest::newRow("empty") << QByteArray("") << unusable;
@@ -143,6 +157,14 @@ private slots:
         const auto limit = [](const char* text) {
             return settingFile("<LimitImageSize>" + QByteArray(text) + "</LimitImageSize>");
         };
+        const auto ints = [](const char* kept, const char* beyond) {
+            return settingFile("<LimitImageSize>" + QByteArray(kept) + "</LimitImageSize>" +
+                               "<QuorvaneFilter>" + beyond + "</QuorvaneFilter>");
+        };
+        QTest::newRow("int at the top")
+            << ints("2147483647", "2147483648") << "LimitImageSize=2147483647 QuorvaneFilter=0";
+        QTest::newRow("int at the bottom")
+            << ints("-2147483648", "-2147483649") << "LimitImageSize=-2147483648 QuorvaneFilter=0";
         QTest::newRow("flags") << settingFile("<Enabled>yes</Enabled><pvrtcbest>FALSE</pvrtcbest>"
                                               "<pvrtcfast>2</pvrtcfast><Only32bit></Only32bit>")
                                << "Enabled=1 pvrtcbest=0 pvrtcfast=1 Only32bit=0";
@@ -157,10 +179,12 @@ private slots:
         // A hand edit can bring in, as references, characters XML 1.0 forbids; written back
         // raw, they would leave a file that reads as the defaults. Lone surrogates go too.
         QTest::newRow("characters XML forbids")
-            << settingFile("<ConfigPath>a&#1;&#0;&#x1F;&#xFFFE;&#xFFFF;&#xDC00;\t&#13;\n&#xD800;" +
+            << settingFile("<ConfigPath>a&#1;&#0;&#8;&#xB;&#xC;&#xE;&#x1F;&#x20;&#xD7FF;&#xE000;"
+                           "&#xFFFE;&#xFFFF;&#xDC00;\t&#13;\n&#xD800;" +
                            QStringLiteral("\U00010000\uFFFDb").toUtf8() +
                            "</ConfigPath><ErrorMailServer>smtp</ErrorMailServer>")
-            << QStringLiteral("ConfigPath=a\t\r\n\U00010000\uFFFDb ErrorMailServer=smtp");
+            << QStringLiteral(
+                   "ConfigPath=a \uD7FF\uE000\t\r\n\U00010000\uFFFDb ErrorMailServer=smtp");
         // Scrambled: UTF-8 bytes plus a 14-byte marker, at most 200; the user name comes after.
         const auto password = [](const QString& user, const QString& clear) {
             QString text;
@@ -194,7 +218,7 @@ private slots:
         // Saved and read again, as every start does, so nothing read may be lost on the way.
         QVERIFY(AppUtil::saveSetting(AppUtil::loadSetting()));
         const QStringList fields = fieldsOf(AppUtil::loadSetting());
-        for (const QString& field : expected.split(QLatin1Char(' ')))
+        for (const QString& field : expected.split(QRegularExpression(" (?=\\w+=)")))
             QVERIFY2(fields.contains(field), qPrintable(fields.join(QLatin1Char(' '))));
         QFile backup(temp.settingsFile() + QStringLiteral(".bak"));
         QCOMPARE(backup.exists(), !content.isNull() && expected == unusable);
@@ -216,33 +240,35 @@ private slots:
 
     void saveUnderRestrictions_data()
     {
-        QTest::addColumn<QStringList>("runner"); // runs a copy of this test to save the defaults
+        QTest::addColumn<QString>("restriction"); // of the copy of this test that saves
+        QTest::addColumn<QByteArray>("old");      // settings.xml before
         QTest::addColumn<int>("folderMode");
         QTest::addColumn<int>("fileMode");
-        QTest::addColumn<bool>("saved");                  // else the old file stays as it was
-        QTest::addColumn<bool>("setAside");               // the old file is settings.xml.bak
-        const QStringList disk{"prlimit", "--fsize=100"}; // a full disk, for root too
-        QTest::newRow("full disk") << disk << 0777 << 0644 << false << false;
-        // Root ignores file modes: the save runs as an unprivileged user.
-        const QStringList user =
-            geteuid() ? QStringList{"env"}
-                      : QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-        QTest::newRow("read-only file") << user << 0777 << 0444 << false << false;
-        QTest::newRow("read-only folder") << user << 0555 << 0666 << true << false;
-        QTest::newRow("write-only file") << user << 0777 << 0222 << true << true;
+        QTest::addColumn<bool>("saved");    // else the old file stays as it was
+        QTest::addColumn<bool>("setAside"); // the old file is settings.xml.bak
+        const QByteArray ours = settingFile("<ConfigPath>/old</ConfigPath>");
+        QTest::newRow("full disk") << fullDisk << ours << 0777 << 0644 << false << false;
+        // Set aside, for the file to be replaced, and still in place when it was not.
+        QTest::newRow("full disk, foreign file")
+            << fullDisk << QByteArray("<Settings/>") << 0777 << 0644 << false << true;
+        QTest::newRow("full disk, malformed file")
+            << fullDisk << ours.left(40) << 0777 << 0644 << false << true;
+        QTest::newRow("read-only file") << asUser << ours << 0777 << 0444 << false << false;
+        QTest::newRow("read-only folder") << asUser << ours << 0555 << 0666 << true << false;
+        QTest::newRow("write-only file") << asUser << ours << 0777 << 0222 << true << true;
         QTest::newRow("write-only file, read-only folder")
-            << user << 0555 << 0222 << false << false;
+            << asUser << ours << 0555 << 0222 << false << false;
     }
 
     void saveUnderRestrictions()
     {
-        QFETCH(QStringList, runner);
+        QFETCH(QString, restriction);
+        QFETCH(QByteArray, old);
         QFETCH(int, folderMode);
         QFETCH(int, fileMode);
         QFETCH(bool, saved);
         QFETCH(bool, setAside);
         TempDocuments temp;
-        const QByteArray old = settingFile("<ConfigPath>/old</ConfigPath>");
         QVERIFY(temp.writeSettingsFile(old));
         const QString folder = temp.settingsFolder();
         const QString file = temp.settingsFile();
@@ -253,8 +279,12 @@ private slots:
         QCOMPARE(changeMode(file, fileMode), 0);
         const QString self = temp.root() + QStringLiteral("/self");
         QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), self));
-        QCOMPARE(QProcess::execute(runner.takeFirst(), runner << self << saveOption),
-                 saved ? 0 : 1);
+        QProcess saver;
+        saver.setProcessChannelMode(QProcess::ForwardedChannels);
+        saver.start(self, {saveOption, restriction});
+        QVERIFY2(saver.waitForFinished(20000),
+                 "the copy saving the defaults still runs after 20 s");
+        QCOMPARE(saver.exitStatus() == QProcess::NormalExit ? saver.exitCode() : -1, saved ? 0 : 1);
         // A new file its owner cannot read would load as the defaults.
         QVERIFY(!saved || QFileInfo(file).permission(QFile::ReadOwner));
         QCOMPARE(changeMode(folder, 0777), 0);
@@ -266,10 +296,8 @@ private slots:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (app.arguments().value(1) == QLatin1String(saveOption)) {
-        std::signal(SIGXFSZ, SIG_IGN); // past a file-size limit, a failed write, not a kill
-        return AppUtil::saveSetting(Setting()) ? 0 : 1;
-    }
+    if (app.arguments().value(1) == QLatin1String(saveOption))
+        return saveDefaults(app.arguments().value(2));
     SettingFileTest test;
     return QTest::qExec(&test, argc, argv);
 }
